@@ -1,0 +1,15 @@
+#include <QApplication>
+
+#include "core/collection.h"
+#include "windows/look.h"
+#include "windows/main_window.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setFont(kelvara::JapaneseFont(kelvara::kDefaultPointSize));
+
+  kelvara::Module1 state;  // the collection, shared by every window for the whole run
+  kelvara::MainWindow window(state);
+  window.show();
+  return QApplication::exec();
+}

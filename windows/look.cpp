@@ -1,0 +1,44 @@
+#include "windows/look.h"
+
+#include <QLabel>
+#include <QPalette>
+#include <QStringList>
+
+namespace kelvara {
+
+QRect TwipsRect(int left, int top, int width, int height) {
+  return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+               TwipsToPixels(height));
+}
+
+QFont JapaneseFont(qreal pointSize) {
+  QFont font;
+  font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                    QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+  font.setPointSizeF(pointSize);
+  font.setWeight(QFont::Normal);
+  font.setItalic(false);
+  font.setUnderline(false);
+  font.setStrikeOut(false);
+  return font;
+}
+
+void StyleLabel(QWidget* label, const QFont& font, const QColor& textColor) {
+  StyleLabel(label);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, textColor);
+  label->setPalette(palette);
+}
+
+void StyleLabel(QWidget* label) {
+  label->setAutoFillBackground(true);
+  label->setBackgroundRole(QPalette::Button);
+  if (auto* text = qobject_cast<QLabel*>(label)) {
+    text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    text->setFrameShape(QFrame::NoFrame);
+  }
+  label->setFocusPolicy(Qt::NoFocus);
+}
+
+}  // namespace kelvara

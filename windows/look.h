@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
+class QWidget;
+
+namespace kelvara {
+
+// Window layouts are given in twips; 15 twips make one logical pixel, and Qt's high-DPI
+// scaling maps logical pixels to the screen.
+constexpr int TwipsToPixels(int twips) {
+  return (twips + 7) / 15;
+}
+QRect TwipsRect(int left, int top, int width, int height);
+
+// The program's Japanese font: the first family on the list that the system has.
+QFont JapaneseFont(qreal pointSize);
+inline constexpr qreal kDefaultPointSize = 9;
+
+inline const QColor kBlue(0, 0, 255);
+inline const QColor kRed(255, 0, 0);
+inline const QColor kBlack(0, 0, 0);
+inline const QColor kWindowGrey(192, 192, 192);
+
+// Labels are opaque on the button-face colour, left-aligned, without a border.
+void StyleLabel(QWidget* label, const QFont& font, const QColor& textColor);
+void StyleLabel(QWidget* label);
+
+}  // namespace kelvara

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+#include "core/collection.h"
+#include "core/main_view.h"
+#include "core/main_window_logic.h"
+
+class QAction;
+class QLabel;
+class QPushButton;
+
+namespace kelvara {
+
+// The main window `kelvara`: draws the fixed layout and forwards every event to
+// MainWindowLogic.
+class MainWindow : public QMainWindow, public MainView {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(Module1& state, QWidget* parent = nullptr);
+
+  void showCategoryName(std::string_view name) override;
+  void showCount(int label, std::string_view text) override;
+  void beep() override;
+  void endProgram() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildLabels(QWidget* client);
+  void buildCategoryButtons(QWidget* client);
+  void buildCharacterButtons(QWidget* client);
+  void buildCommandButtons(QWidget* client);
+  void buildMenu();
+  void chainTabOrder();
+
+  MainWindowLogic logic_;
+  bool ending_ = false;
+
+  QLabel* image1_ = nullptr;
+  QLabel* filepath_ = nullptr;
+  QLabel* label1_ = nullptr;
+  QLabel* label2_ = nullptr;
+  std::array<QPushButton*, kCategoryCount> cards_{};
+  std::array<QPushButton*, kCharacterCount> numbers_{};
+  std::array<QLabel*, 9> countLabels_{};
+  QPushButton* save_ = nullptr;
+  QPushButton* load_ = nullptr;
+  QPushButton* html_ = nullptr;
+  QPushButton* csv_ = nullptr;
+  QPushButton* end_ = nullptr;
+  QAction* ver_ = nullptr;
+  QAction* exit_ = nullptr;
+};
+
+}  // namespace kelvara
