@@ -26,6 +26,9 @@ class MainWindowLogic {
   void end_Click() { view_.endProgram(); }
   void exit_Click() { view_.endProgram(); }
 
+  // A save or a load succeeded: `filepath` shows its path.
+  void showFilePath(std::string_view path) { view_.showFilePath(path); }
+
   // After the table was replaced (a load): every count label that shows a count shows the
   // new count of the current category; blank labels stay blank.
   void refreshShownCounts();

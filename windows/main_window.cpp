@@ -186,6 +186,10 @@ void MainWindow::showCount(int label, std::string_view text) {
   countLabels_.at(static_cast<std::size_t>(label))->setText(FromUtf8(text));
 }
 
+void MainWindow::showFilePath(std::string_view path) {
+  filepath_->setText(FromUtf8(path));
+}
+
 void MainWindow::beep() {
   QApplication::beep();
 }

@@ -23,6 +23,7 @@ class MainWindow : public QMainWindow, public MainView {
 
   void showCategoryName(std::string_view name) override;
   void showCount(int label, std::string_view text) override;
+  void showFilePath(std::string_view path) override;
   void beep() override;
   void endProgram() override;
 

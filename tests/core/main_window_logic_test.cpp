@@ -16,10 +16,12 @@ class FakeMainView : public MainView {
     counts[label] = text;
     ++countWrites;
   }
+  void showFilePath(std::string_view path) override { filepath = path; }
   void beep() override { ++beeps; }
   void endProgram() override { ++ends; }
 
   std::string label1;
+  std::string filepath;
   std::map<int, std::string> counts;  // label index -> caption; absent means still blank
   int countWrites = 0;
   int beeps = 0;
