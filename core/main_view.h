@@ -10,6 +10,7 @@ class MainView {
   virtual ~MainView() = default;
   virtual void showCategoryName(std::string_view name) = 0;      // Label1
   virtual void showCount(int label, std::string_view text) = 0;  // la_number 0..5
+  virtual void showFilePath(std::string_view path) = 0;          // filepath
   virtual void beep() = 0;
   virtual void endProgram() = 0;  // closes every window and ends the process
 };
