@@ -25,6 +25,11 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
 }  // namespace
 
 FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes) {
+  // A read-only file is not replaced behind the user's back, whatever the move would allow.
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return {false, ReasonForWindowsError(ERROR_ACCESS_DENIED)};
+  }
   std::filesystem::path temp;
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
