@@ -162,16 +162,18 @@ TEST(ReadCollection, LongOrUnprintableItemsAreShownShortened) {
                 "1」は数じゃないよ）");
 }
 
-// Hands out `text` one byte per request, then an endless run of junk, and fails the test
-// if anything past `limit` bytes is asked for.
+// Hands out `text` one byte per request, then endless junk. Asked for byte `limit`, it fails
+// the test, or with `breaks` acts as a device that fails there.
 class MeteredBuffer : public std::streambuf {
  public:
-  MeteredBuffer(std::string text, std::size_t limit) : text_(std::move(text)), limit_(limit) {}
+  MeteredBuffer(std::string text, std::size_t limit, bool breaks = false)
+      : text_(std::move(text)), limit_(limit), breaks_(breaks) {}
   std::size_t handedOut() const { return handedOut_; }
 
  protected:
   int_type underflow() override {
     if (handedOut_ >= limit_) {
+      if (breaks_) throw std::ios_base::failure("device error");
       ADD_FAILURE() << "read past byte " << limit_;
       return traits_type::eof();
     }
@@ -184,6 +186,7 @@ class MeteredBuffer : public std::streambuf {
  private:
   std::string text_;
   std::size_t limit_;
+  bool breaks_;
   std::size_t handedOut_ = 0;
   char current_ = 0;
 };
@@ -205,23 +208,8 @@ TEST(ReadCollection, StopsRightAfterTheSeventySecondItem) {
   EXPECT_FALSE(ReadCollection(in, kPath).table.has_value());
 }
 
-// A stream whose device fails part way, as a disk read error would.
-class FailingBuffer : public std::streambuf {
- protected:
-  int_type underflow() override {
-    if (given_ == 30) throw std::ios_base::failure("device error");
-    current_ = "1\r\n"[given_++ % 3];
-    setg(&current_, &current_, &current_ + 1);
-    return traits_type::to_int_type(current_);
-  }
-
- private:
-  int given_ = 0;
-  char current_ = 0;
-};
-
 TEST(ReadCollection, ReadErrorIsReportedNotTakenForTheEnd) {
-  FailingBuffer buffer;
+  MeteredBuffer buffer(Items("\r\n"), 30, true);
   std::istream in(&buffer);
   const LoadResult result = ReadCollection(in, kPath);
   EXPECT_FALSE(result.table.has_value());

@@ -29,36 +29,22 @@ bool WriteProcFile(const char* file, const std::string& text) {
   return written;
 }
 
-// `setUp` runs first in the child and returns the reason it could not, or "".
-void RunInChildAfter(const std::function<std::string()>& setUp, const std::function<void()>& body) {
-  int pipeEnds[2];
-  ASSERT_EQ(::pipe(pipeEnds), 0);
+// `setUp` runs first in the child; where it cannot, the test is skipped with `refusal`.
+void RunInChildAfter(const std::function<bool()>& setUp, std::string_view refusal,
+                     const std::function<void()>& body) {
   std::fflush(nullptr);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    ::close(pipeEnds[0]);
-    const std::string refused = setUp();
-    if (!refused.empty()) {
-      const ssize_t ignored = ::write(pipeEnds[1], refused.data(), refused.size());
-      static_cast<void>(ignored);
-      ::_exit(kSetUpRefused);
-    }
+    if (!setUp()) ::_exit(kSetUpRefused);
     body();
     std::fflush(nullptr);
     ::_exit(::testing::Test::HasFailure() ? 1 : 0);
   }
-  ::close(pipeEnds[1]);
-  std::string refused;
-  char buffer[256];
-  for (ssize_t got; (got = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0;) {
-    refused.append(buffer, static_cast<std::size_t>(got));
-  }
-  ::close(pipeEnds[0]);
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
-  if (WEXITSTATUS(status) == kSetUpRefused) GTEST_SKIP() << refused;
+  if (WEXITSTATUS(status) == kSetUpRefused) GTEST_SKIP() << refusal;
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's checks failed (see above)";
 }
 
@@ -102,20 +88,17 @@ std::vector<std::string> Names(const fs::path& folder) {
 }
 
 void RunInChild(const std::function<void()>& body) {
-  RunInChildAfter([] { return std::string(); }, body);
+  RunInChildAfter([] { return true; }, "", body);
 }
 
 void RunAsOrdinaryUser(const std::function<void()>& body) {
+  constexpr uid_t kNobody = 65534;
   RunInChildAfter(
       [] {
-        if (::geteuid() != 0) return std::string();
-        constexpr uid_t kNobody = 65534;
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) {
-          return std::string("could not drop root to uid 65534");
-        }
-        return std::string();
+        return ::geteuid() != 0 ||
+               (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
       },
-      body);
+      "cannot drop root to uid 65534, so permissions would not apply", body);
 }
 
 void RunOnTinyDisk(const fs::path& folder, std::size_t bytes, const std::function<void()>& body) {
@@ -123,22 +106,15 @@ void RunOnTinyDisk(const fs::path& folder, std::size_t bytes, const std::functio
       [&folder, bytes] {
         const std::string uid = std::to_string(::getuid());
         const std::string gid = std::to_string(::getgid());
-        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
-          return std::string("user and mount namespaces are refused here");
-        }
-        if (!WriteProcFile("/proc/self/setgroups", "deny") ||
-            !WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1") ||
-            !WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1")) {
-          return std::string("could not map the user into its namespace");
-        }
         const std::string size = "size=" + std::to_string(bytes);
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) != 0) {
-          return std::string("could not mount a tmpfs in the namespace");
-        }
-        return std::string();
+        return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
+               WriteProcFile("/proc/self/setgroups", "deny") &&
+               WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1") &&
+               WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1") &&
+               ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) == 0;
       },
-      body);
+      "this system refuses a tmpfs in a user and mount namespace (unshare -rm)", body);
 }
 
 }  // namespace kelvara::testing
