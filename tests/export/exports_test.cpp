@@ -8,6 +8,7 @@
 
 #include "core/tables.h"
 #include "export/cp932.h"
+#include "tests/storage/random_table.h"
 
 #ifdef __linux__
 #include <iconv.h>
@@ -50,13 +51,6 @@ std::vector<std::string> Lines(const std::string& bytes) {
   return lines;
 }
 
-CountTable RandomTable(std::mt19937& random) {
-  std::uniform_int_distribution<int> count(kCountMin, kCountMax);
-  CountTable table{};
-  for (Count& value : table) value = static_cast<Count>(count(random));
-  return table;
-}
-
 TEST(CsvBytes, WorkedExampleWholeFile) {
   EXPECT_EQ(CsvBytes(WorkedExample()), "," HEAD1 "," HEAD2 "," HEAD3 "," HEAD4 "," HEAD5 "," HEAD6
                                        "\r\n"
@@ -94,7 +88,7 @@ TEST(CsvBytes, ZerosNegativesAndLimits) {
 TEST(CsvBytes, ThirteenLinesOfSevenFieldsNamesInOrder) {
   std::mt19937 random(3);
   for (int round = 0; round < 50; ++round) {
-    const std::vector<std::string> lines = Lines(CsvBytes(RandomTable(random)));
+    const std::vector<std::string> lines = Lines(CsvBytes(testing::RandomTable(random)));
     ASSERT_EQ(lines.size(), 13u);
     for (int line = 0; line < 13; ++line) {
       EXPECT_EQ(std::count(lines[line].begin(), lines[line].end(), ','), 6) << lines[line];
@@ -138,7 +132,7 @@ TEST(HtmlBytes, LimitsAndNegativesInTheirCells) {
 
 TEST(HtmlBytes, OneTableOfTwelveRowsUnderAnOpenHeaderRow) {
   std::mt19937 random(5);
-  const std::vector<std::string> lines = Lines(HtmlBytes(RandomTable(random)));
+  const std::vector<std::string> lines = Lines(HtmlBytes(testing::RandomTable(random)));
   ASSERT_EQ(lines.size(), 124u);
   // The header row: seven cells, no end tags, straight into the first category row.
   EXPECT_EQ(lines[5], "<TR>");

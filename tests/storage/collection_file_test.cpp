@@ -6,6 +6,8 @@
 #include <sstream>
 #include <streambuf>
 
+#include "tests/storage/random_table.h"
+
 namespace kelvara {
 namespace {
 
@@ -17,13 +19,6 @@ CountTable WorkedExample() {
   table[CountIndex(0, 2)] = 1;
   table[CountIndex(0, 5)] = 3;
   table[CountIndex(1, 5)] = -1;
-  return table;
-}
-
-CountTable RandomTable(std::mt19937& random) {
-  std::uniform_int_distribution<int> count(kCountMin, kCountMax);
-  CountTable table{};
-  for (Count& value : table) value = static_cast<Count>(count(random));
   return table;
 }
 
@@ -87,7 +82,7 @@ TEST(CollectionFileBytes, WorkedExampleAllZerosAndLimits) {
 TEST(CollectionFileBytes, RandomTablesReadBackUnchanged) {
   std::mt19937 random(20240611);
   for (int round = 0; round < 200; ++round) {
-    const CountTable table = RandomTable(random);
+    const CountTable table = testing::RandomTable(random);
     const LoadResult result = Read(CollectionFileBytes(table));
     ASSERT_TRUE(result.table.has_value()) << result.message;
     EXPECT_EQ(*result.table, table);

@@ -7,6 +7,7 @@
 #include "storage/reasons.h"
 #include "storage/safe_write.h"
 #include "tests/storage/file_system_helpers.h"
+#include "tests/storage/random_table.h"
 
 namespace kelvara {
 namespace {
@@ -24,10 +25,8 @@ std::string LoadFailure(const fs::path& path) {
 TEST(LoadCollectionFile, SavedTablesComeBackExactly) {
   ScratchFolder folder;
   std::mt19937 random(7);
-  std::uniform_int_distribution<int> count(kCountMin, kCountMax);
   for (int round = 0; round < 20; ++round) {
-    CountTable table{};
-    for (Count& value : table) value = static_cast<Count>(count(random));
+    CountTable table = testing::RandomTable(random);
     table[round] = round % 2 == 0 ? kCountMin : kCountMax;
     ASSERT_TRUE(WriteFileSafely(folder / "cards", CollectionFileBytes(table)).ok);
     const LoadResult loaded = LoadCollectionFile(folder / "cards");
