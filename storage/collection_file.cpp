@@ -1,0 +1,220 @@
+#include "storage/collection_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <fstream>
+#include <istream>
+#include <system_error>
+
+#include "core/count_text.h"
+#include "storage/reasons.h"
+
+namespace kelvara {
+namespace {
+
+// No count needs more than 6 characters; anything past this is not buffered.
+constexpr std::size_t kItemBytesKept = 84;
+// How much of a bad item a message shows.
+constexpr std::size_t kShownCharacters = 20;
+constexpr std::string_view kReadFailed = "読んでる途中でエラーが起きたよ";
+
+bool IsBlank(int c) {
+  return c == ' ' || c == '\t';
+}
+bool IsLineEnd(int c) {
+  return c == '\r' || c == '\n';
+}
+
+std::string Number(long long value) {
+  char digits[24];
+  const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
+  return std::string(digits, end);
+}
+
+// The first characters of an item as a message can show them: cut at a whole UTF-8
+// character, control bytes replaced, "…" when anything was left out.
+std::string Shortened(const std::string& text, bool cut) {
+  std::string shown;
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool starts = (byte & 0xC0) != 0x80;
+    if (starts && characters == kShownCharacters) {
+      cut = true;
+      break;
+    }
+    if (starts) ++characters;
+    shown += (byte < 0x20 || byte == 0x7F) ? '?' : text[i];
+  }
+  if (cut) shown += "…";
+  return shown;
+}
+
+bool LooksNumeric(const std::string& text) {
+  const std::size_t first = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (first == text.size()) return false;
+  for (std::size_t i = first; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return true;
+}
+
+// Walks the stream one byte at a time, counting lines (CR LF, LF and CR each end one).
+class ItemReader {
+ public:
+  explicit ItemReader(std::istream& in) : in_(in) {}
+
+  int peek() { return in_.peek(); }
+  int get() {
+    const int c = in_.get();
+    if (c == '\n' && !afterCr_) ++line_;
+    if (c == '\r') ++line_;
+    afterCr_ = c == '\r';
+    return c;
+  }
+  int line() const { return line_; }
+  bool failed() const { return in_.bad(); }
+
+  // Passes over a UTF-8 byte order mark. Bytes that only began like one are handed back as
+  // the start of the first item (which they make invalid).
+  std::string skipByteOrderMark() {
+    static constexpr char kMark[] = "\xEF\xBB\xBF";
+    std::string taken;
+    while (taken.size() < 3 && peek() == static_cast<unsigned char>(kMark[taken.size()])) {
+      taken += static_cast<char>(get());
+    }
+    return taken.size() == 3 ? std::string() : taken;
+  }
+
+ private:
+  std::istream& in_;
+  int line_ = 1;
+  bool afterCr_ = false;
+};
+
+class CollectionReader {
+ public:
+  CollectionReader(std::istream& in, const std::filesystem::path& path) : in_(in), path_(path) {}
+
+  LoadResult read() {
+    std::string start = in_.skipByteOrderMark();
+    CountTable table{};
+    for (std::size_t index = 0; index < table.size(); ++index) {
+      if (start.empty() && !findItem(index)) return failure_;
+      if (!readItem(index, std::move(start), table[index])) return failure_;
+      start.clear();
+    }
+    return {table, {}};
+  }
+
+ private:
+  // Moves to the first byte of item `index`, passing blanks and empty lines.
+  bool findItem(std::size_t index) {
+    for (;;) {
+      const int c = in_.peek();
+      if (IsBlank(c)) {
+        in_.get();
+      } else if (c == std::char_traits<char>::eof()) {
+        if (in_.failed()) return fail(std::string(kReadFailed));
+        if (afterComma_) return failEmpty(index);
+        return fail("値が " + Number(static_cast<long long>(index)) + " 個しかないよ、" +
+                    Number(kCountCount) + " 個いるよ");
+      } else if (IsLineEnd(c)) {
+        if (afterComma_) return failEmpty(index);
+        in_.get();
+      } else if (c == ',') {
+        return failEmpty(index);
+      } else {
+        return true;
+      }
+    }
+  }
+
+  // Reads item `index` up to and including its end (a comma, a line end or the file's end),
+  // and not a byte further.
+  bool readItem(std::size_t index, std::string text, Count& value) {
+    const int line = in_.line();
+    std::size_t blanks = 0;  // blanks after the text so far; they count only if more follows
+    bool tooLong = false;
+    for (;;) {
+      const int c = in_.get();
+      if (c == std::char_traits<char>::eof() || c == ',' || IsLineEnd(c)) {
+        afterComma_ = c == ',';
+        break;
+      }
+      if (IsBlank(c)) {
+        ++blanks;
+        continue;
+      }
+      if (text.size() + blanks + 1 > kItemBytesKept) {
+        tooLong = true;
+        break;
+      }
+      text.append(blanks, ' ');
+      blanks = 0;
+      text += static_cast<char>(c);
+    }
+    if (in_.failed()) return fail(std::string(kReadFailed));
+
+    const std::string where = Number(line) + " 行目、" + Number(static_cast<long long>(index + 1)) +
+                              " 番目の値「" + Shortened(text, tooLong) + "」";
+    if (tooLong) {
+      return fail(where + (LooksNumeric(text) ? "は桁が多すぎるよ" : "は数じゃないよ"));
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range) {
+      return fail(where + "は " + CountText(kCountMin) + "〜" + CountText(kCountMax) + " の外だよ");
+    }
+    if (error != std::errc() || end != text.data() + text.size()) {
+      return fail(where + "は数じゃないよ");
+    }
+    return true;
+  }
+
+  bool failEmpty(std::size_t index) {
+    return fail(Number(in_.line()) + " 行目、" + Number(static_cast<long long>(index + 1)) +
+                " 番目の値が空っぽだよ");
+  }
+
+  bool fail(const std::string& reason) {
+    failure_ = {std::nullopt, FailureMessage(FileAction::kLoad, path_, reason)};
+    return false;
+  }
+
+  ItemReader in_;
+  const std::filesystem::path& path_;
+  bool afterComma_ = false;
+  LoadResult failure_;
+};
+
+}  // namespace
+
+std::string CollectionFileBytes(const CountTable& table) {
+  std::string bytes;
+  for (const Count count : table) bytes += CountText(count) + "\r\n";
+  return bytes;
+}
+
+LoadResult ReadCollection(std::istream& in, const std::filesystem::path& path) {
+  return CollectionReader(in, path).read();
+}
+
+LoadResult LoadCollectionFile(const std::filesystem::path& path) {
+  const auto failed = [&path](std::string_view reason) {
+    return LoadResult{std::nullopt, FailureMessage(FileAction::kLoad, path, reason)};
+  };
+  if (!path.has_filename()) return failed(kReasonNoFileSelected);
+  // The status tells a missing file from a missing folder or a folder in its place; the
+  // stream could only say that it did not open.
+  std::error_code status;
+  const auto type = std::filesystem::status(path, status).type();
+  if (status) return failed(ReasonForErrorCode(status));
+  if (type == std::filesystem::file_type::directory) return failed(kReasonIsFolder);
+
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return failed(ReasonForErrno(errno != 0 ? errno : EACCES));
+  return ReadCollection(in, path);
+}
+
+}  // namespace kelvara

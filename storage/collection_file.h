@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <string>
+
+#include "core/collection.h"
+#include "storage/file_result.h"
+
+namespace kelvara {
+
+// The collection file: 72 lines, one count each, category by category, CR LF after every
+// line. All zeros give 216 bytes.
+std::string CollectionFileBytes(const CountTable& table);
+
+// Reads exactly 72 items and nothing after the 72nd. An item ends at a comma or a line end
+// (CR LF, LF or CR); blanks (space, tab) around it are skipped; it is a decimal integer with
+// an optional leading "-" within -32768..32767. A UTF-8 byte order mark at the start and empty
+// lines (nothing or only blanks) are passed over, so the 72-line form and the one-line comma
+// form read alike. An empty item (",,", or a comma at the end of a line or of the file) is an
+// error: guessing a 0 there would load a table the user never saved. All or nothing: on any
+// fault the result holds no table and the message names `path`, the item and what it held.
+LoadResult ReadCollection(std::istream& in, const std::filesystem::path& path);
+
+// Opens `path` and reads it as above. A path ending in the separator means no file was chosen.
+LoadResult LoadCollectionFile(const std::filesystem::path& path);
+
+}  // namespace kelvara

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/collection.h"
+
+namespace kelvara {
+
+// The outcome of writing a file. On failure `reason` says why, in the program's voice
+// ("ディスクがいっぱいだよ"); FailureMessage turns it into the whole sentence.
+struct FileResult {
+  bool ok = false;
+  std::string reason;
+};
+
+// The outcome of loading the collection file: the complete table, or the whole message.
+struct LoadResult {
+  std::optional<CountTable> table;
+  std::string message;
+};
+
+enum class FileAction { kSave, kLoad, kExport };
+
+// "「/home/a/cards.txt」に保存できなかったよ（ディスクがいっぱいだよ）" and its kin.
+std::string FailureMessage(FileAction action, const std::filesystem::path& path,
+                           std::string_view reason);
+
+// Paths travel through the program as UTF-8; these convert at the file system's edge
+// (on Windows a path is UTF-16, so a plain std::string would go through the ANSI code page).
+std::filesystem::path PathFromUtf8(std::string_view utf8);
+std::string PathToUtf8(const std::filesystem::path& path);
+
+}  // namespace kelvara

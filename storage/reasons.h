@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace kelvara {
+
+// Why a file action failed, as the user reads it. Every system error code of either platform
+// maps here, so both file write paths and the load say the same thing for the same trouble.
+std::string ReasonForErrno(int error);
+std::string ReasonForWindowsError(unsigned long error);
+// For codes from the standard library (std::filesystem): errno values, or Win32 codes in the
+// system category on Windows.
+std::string ReasonForErrorCode(std::error_code error);
+
+inline constexpr std::string_view kReasonNoName = "ファイルの名前がないよ";
+inline constexpr std::string_view kReasonNoFileSelected = "ファイルが選ばれてないよ";
+inline constexpr std::string_view kReasonFolderMissing = "フォルダが見つからないよ";
+inline constexpr std::string_view kReasonIsFolder = "その名前はフォルダだよ";
+
+}  // namespace kelvara

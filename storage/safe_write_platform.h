@@ -1,0 +1,21 @@
+#pragma once
+
+// The part of the safe write that differs between POSIX and Windows; WriteFileSafely has
+// already checked that the target names a file and is not a folder.
+
+#include <filesystem>
+#include <string_view>
+
+#include "storage/file_result.h"
+
+namespace kelvara::detail {
+
+// A fresh name in the target's folder, starting with "." so that file lists hide it.
+std::filesystem::path TempPathBeside(const std::filesystem::path& target);
+
+// How often a taken temporary name is drawn again before giving up.
+inline constexpr int kTempNameAttempts = 16;
+
+FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes);
+
+}  // namespace kelvara::detail

@@ -1,0 +1,43 @@
+#pragma once
+
+// Real files for the tests: a scratch folder per test, and children that run part of a test
+// where the file system behaves as it does for an ordinary user or on a tiny disk.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvara::testing {
+
+// A fresh folder under /tmp, open to every user, removed with all it holds.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string Contents(const std::filesystem::path& file);
+void Put(const std::filesystem::path& file, std::string_view bytes);
+// Every name in the folder, hidden ones included, sorted.
+std::vector<std::string> Names(const std::filesystem::path& folder);
+
+// Run `body` (which uses EXPECT_...) in a forked child and fail the test if it failed there;
+// the test is skipped, with the reason, where the system refuses the set-up.
+void RunInChild(const std::function<void()>& body);
+// As an ordinary user: root is dropped to "nobody", so file permissions apply.
+void RunAsOrdinaryUser(const std::function<void()>& body);
+// With a tmpfs of `bytes` mounted on `folder`, inside a user and mount namespace of its own.
+void RunOnTinyDisk(const std::filesystem::path& folder, std::size_t bytes,
+                   const std::function<void()>& body);
+
+}  // namespace kelvara::testing
