@@ -1,4 +1,5 @@
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +39,15 @@ void FlushFolder(const std::filesystem::path& target) {
 
 }  // namespace
 
+void RemoveIfAbandoned(const std::filesystem::path& temp) {
+  // A save holds a lock on its temporary file until it is renamed or removed; a file nobody
+  // holds belonged to a save that died.
+  const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(temp.c_str());
+  ::close(fd);
+}
+
 FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes) {
   // The rename needs only the folder's permission; a file the user may not write is still
   // not to be replaced.
@@ -60,8 +70,8 @@ FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_v
     return {false, errno == ENOENT ? std::string(kReasonFolderMissing) : ReasonForErrno(errno)};
   }
 
-  int error = 0;
-  if (keepMode && ::fchmod(fd, old.st_mode & 07777) != 0) error = errno;
+  int error = ::flock(fd, LOCK_EX) == 0 ? 0 : errno;  // marks the file as in use
+  if (error == 0 && keepMode && ::fchmod(fd, old.st_mode & 07777) != 0) error = errno;
   if (error == 0) error = WriteAll(fd, bytes);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;

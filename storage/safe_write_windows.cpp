@@ -24,6 +24,12 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
 
 }  // namespace
 
+void RemoveIfAbandoned(const std::filesystem::path& temp) {
+  // A save keeps its temporary file open without delete sharing, so only a file whose save
+  // died can be deleted.
+  ::DeleteFileW(temp.c_str());
+}
+
 FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes) {
   // A read-only file is not replaced behind the user's back, whatever the move would allow.
   const DWORD attributes = ::GetFileAttributesW(target.c_str());

@@ -1,6 +1,8 @@
 #include "storage/safe_write.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -159,6 +161,23 @@ TEST(TempPathBeside, HiddenUniqueAndInTheTargetsFolder) {
     EXPECT_EQ(temp.filename().string().front(), '.');
     EXPECT_TRUE(seen.insert(temp).second) << temp;
   }
+}
+
+TEST(WriteFileSafely, SweepsAwayTemporariesOfKilledSavesButNotOfRunningOnes) {
+  ScratchFolder folder;
+  const fs::path abandoned = detail::TempPathBeside(folder / "a.txt");
+  const fs::path inUse = detail::TempPathBeside(folder / "b.txt");
+  Put(abandoned, "half");
+  Put(inUse, "being written");
+  Put(folder / ".kelvara-notes.txt", "not ours");  // looks alike, but is no temporary name
+  const int held = ::open(inUse.c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);  // as a save in another process holds it
+
+  ASSERT_TRUE(WriteFileSafely(folder / "cards.txt", kOld).ok);
+  EXPECT_EQ(Names(folder.path()),
+            (Listing{inUse.filename().string(), ".kelvara-notes.txt", "cards.txt"}));
+  ::close(held);
 }
 
 }  // namespace
