@@ -67,8 +67,4 @@ std::string TableLine(const Row& row) {
          Quantity(row.baselineValue, row.unit) + '\t' + ratio + '\t' + target + '\t' + met;
 }
 
-std::string TableHead() {
-  return "measure\tkelvara\tbaseline\tbaseline value\tratio\ttarget\tmet";
-}
-
 }  // namespace kelvara::bench

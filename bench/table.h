@@ -35,9 +35,7 @@ std::string Quantity(double value, Unit unit);
 
 // The row as one tab-separated line, without a line end: measure, value, baseline, baseline
 // value, ratio, target, and whether it is met ("yes", "NO", or "-" without a target).
+// scripts/bench heads the columns in this order.
 std::string TableLine(const Row& row);
-
-// The column heads, in the same form.
-std::string TableHead();
 
 }  // namespace kelvara::bench

@@ -67,8 +67,7 @@ TEST(TableLineTest, RowsCarryTheirRatioTargetAndVerdict) {
   EXPECT_EQ(fields[4], "-");  // no ratio against a zero baseline
   EXPECT_EQ(fields[5], "-");
   EXPECT_EQ(fields[6], "-");
-
-  EXPECT_EQ(Fields(TableHead()).size(), fields.size());
+  EXPECT_EQ(fields.size(), 7u);  // the columns scripts/bench heads
 }
 
 }  // namespace
