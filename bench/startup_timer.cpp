@@ -42,19 +42,46 @@ struct Run {
   std::string size;   // the window's "WxH"
 };
 
+// A temporary file for a child's stderr, removed at the end of the run.
+class ErrorFile {
+ public:
+  ErrorFile() : fd_(mkstemp(path_)) {
+    if (fd_ < 0) throw std::runtime_error("mkstemp: " + std::string(std::strerror(errno)));
+  }
+  ~ErrorFile() {
+    close(fd_);
+    unlink(path_);
+  }
+  ErrorFile(const ErrorFile&) = delete;
+  ErrorFile& operator=(const ErrorFile&) = delete;
+
+  int fd() const { return fd_; }
+  std::string text() const {
+    std::string text;
+    char buffer[256];
+    for (ssize_t got;
+         (got = pread(fd_, buffer, sizeof buffer, static_cast<off_t>(text.size()))) > 0;) {
+      text.append(buffer, static_cast<std::size_t>(got));
+    }
+    return text;
+  }
+
+ private:
+  char path_[32] = "/tmp/kelvara-startup-XXXXXX";
+  int fd_;
+};
+
 // Runs one program to its end. Its stdout carries what QuitAtFirstExposure writes; its
 // stderr goes to a file that is shown only when the run fails.
 Run RunOnce(const std::vector<std::string>& command) {
+  const ErrorFile errors;
   int out[2];
   if (pipe(out) != 0) throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
-  char errPath[] = "/tmp/kelvara-startup-XXXXXX";
-  const int err = mkstemp(errPath);
-  if (err < 0) throw std::runtime_error("mkstemp: " + std::string(std::strerror(errno)));
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, errors.fd(), STDERR_FILENO);
   posix_spawn_file_actions_addclose(&actions, out[0]);
   std::vector<char*> argv;
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
@@ -67,8 +94,6 @@ Run RunOnce(const std::vector<std::string>& command) {
   close(out[1]);
   if (spawned != 0) {
     close(out[0]);
-    close(err);
-    unlink(errPath);
     throw std::runtime_error(command[0] + ": " + std::strerror(spawned));
   }
 
@@ -86,20 +111,12 @@ Run RunOnce(const std::vector<std::string>& command) {
   }
   const long long end = MonotonicNs();
 
-  std::string errors;
-  lseek(err, 0, SEEK_SET);
-  for (ssize_t got; (got = read(err, buffer, sizeof buffer)) > 0;) {
-    errors.append(buffer, static_cast<std::size_t>(got));
-  }
-  close(err);
-  unlink(errPath);
-
   long long exposed = 0;
   char size[32] = {};
   const bool reported = std::sscanf(output.c_str(), "%lld %31s", &exposed, size) == 2;
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !reported || exposed < start) {
     throw std::runtime_error(command[0] + " did not end cleanly at its first exposure:\n" + output +
-                             errors);
+                             errors.text());
   }
   return {static_cast<double>(exposed - start) * 1e-9, static_cast<double>(end - start) * 1e-9,
           static_cast<double>(usage.ru_maxrss) * 1024.0, size};
