@@ -1,15 +1,10 @@
 #include <QApplication>
 
-#include "core/collection.h"
-#include "windows/look.h"
-#include "windows/main_window.h"
+#include "app/program.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setFont(kelvara::JapaneseFont(kelvara::kDefaultPointSize));
-
-  kelvara::Module1 state;  // the collection, shared by every window for the whole run
-  kelvara::MainWindow window(state);
-  window.show();
+  kelvara::Program program;
+  program.mainWindow().show();
   return QApplication::exec();
 }

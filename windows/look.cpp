@@ -1,5 +1,6 @@
 #include "windows/look.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPalette>
 #include <QStringList>
@@ -11,10 +12,23 @@ QRect TwipsRect(int left, int top, int width, int height) {
                TwipsToPixels(height));
 }
 
+QStringList JapaneseFamilies() {
+  // Looked up once: the font database does not change while the program runs.
+  static const QStringList families = [] {
+    const QStringList wanted = {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                                QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
+    const QStringList present = QFontDatabase::families();
+    for (const QString& family : wanted) {
+      if (present.contains(family, Qt::CaseInsensitive)) return QStringList{family};
+    }
+    return wanted;
+  }();
+  return families;
+}
+
 QFont JapaneseFont(qreal pointSize) {
   QFont font;
-  font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                    QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+  font.setFamilies(JapaneseFamilies());
   font.setPointSizeF(pointSize);
   font.setWeight(QFont::Normal);
   font.setItalic(false);

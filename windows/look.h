@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
+#include <QStringList>
 
 class QWidget;
 
@@ -15,7 +16,10 @@ constexpr int TwipsToPixels(int twips) {
 }
 QRect TwipsRect(int left, int top, int width, int height);
 
-// The program's Japanese font: the first family on the list that the system has.
+// The program's Japanese font: the first family on the list that the system has, alone
+// (the whole list only when it has none). A font with a list of families makes Qt ask
+// fontconfig for a sorted fallback list each time it loads the font: a fifth of the start-up.
+QStringList JapaneseFamilies();
 QFont JapaneseFont(qreal pointSize);
 inline constexpr qreal kDefaultPointSize = 9;
 

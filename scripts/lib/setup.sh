@@ -7,6 +7,9 @@ KELVARA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
   fonts-ipafont-gothic)
 
+# What the benchmarks add: Google Benchmark to build them, an X server to time a real display.
+KELVARA_BENCH_PACKAGES=(libbenchmark-dev xvfb xauth)
+
 # kelvara_install PACKAGE...: installs the packages that are not installed yet, and nothing else.
 kelvara_install() {
   local missing=() package
