@@ -74,6 +74,8 @@ int NearestIndex(QRgb colour, const QList<QRgb>& palette) {
 }  // namespace
 
 QImage DrawIcon(int size) {
+  // Up to 32 pixels smoothing only blurs the frame into grey: small sizes stay crisp.
+  if (size <= 32) return DrawPaletteIcon(size, SixteenColours());
   QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
   icon.fill(Qt::transparent);
   Paint(icon, {Qt::black, Qt::white, QColor(0, 255, 255), QColor(128, 128, 128)}, true);

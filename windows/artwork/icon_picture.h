@@ -9,7 +9,7 @@ namespace kelvara::artwork {
 // The program icon: a white window with a black frame and a cyan title bar, turned away to
 // the right, with a grey shadow at its lower right, on a transparent background.
 
-// Smooth, full-colour picture for the desktop's PNG sizes.
+// The picture for the desktop's PNG sizes: smooth from 48 pixels up, crisp below.
 QImage DrawIcon(int size);
 
 // Crisp picture in the given palette (2 or 16 colours) for the icon file: every pixel is
