@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPolygonF>
 #include <QTransform>
+#include <climits>
 
 namespace kelvara::artwork {
 namespace {
@@ -19,6 +20,10 @@ struct Inks {
   QBrush title;
   QBrush shadow;
 };
+
+Inks ColourInks() {
+  return {Qt::black, Qt::white, QColor(0, 255, 255), QColor(128, 128, 128)};
+}
 
 void Paint(QImage& image, const Inks& inks, bool smooth) {
   const qreal scale = image.width() / 32.0;
@@ -78,7 +83,7 @@ QImage DrawIcon(int size) {
   if (size <= 32) return DrawPaletteIcon(size, SixteenColours());
   QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
   icon.fill(Qt::transparent);
-  Paint(icon, {Qt::black, Qt::white, QColor(0, 255, 255), QColor(128, 128, 128)}, true);
+  Paint(icon, ColourInks(), true);
   return icon.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -90,7 +95,7 @@ QImage DrawPaletteIcon(int size, const QList<QRgb>& palette) {
     // white, the way grey is shown on a monochrome screen.
     Paint(icon, {Qt::black, Qt::white, Qt::black, QBrush(Qt::black, Qt::Dense4Pattern)}, false);
   } else {
-    Paint(icon, {Qt::black, Qt::white, QColor(0, 255, 255), QColor(128, 128, 128)}, false);
+    Paint(icon, ColourInks(), false);
   }
   // Snap every pixel onto the palette so the icon file stores exactly what was drawn.
   for (int y = 0; y < size; ++y) {
