@@ -1,12 +1,9 @@
-// Reads the compiled resource file of the Windows program back and checks the version record
-// and the icon group in it.
+// Reads the compiled resources of the Windows program back: the version record and icon 1.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,11 +14,6 @@ namespace {
 using kelvara::testing::LittleEndian;
 using kelvara::testing::ReadIconDirectory;
 
-constexpr std::uint16_t kIconType = 3;
-constexpr std::uint16_t kGroupIconType = 14;
-constexpr std::uint16_t kVersionType = 16;
-constexpr std::uint16_t kJapanese = 0x0411;
-
 std::string ReadFile(const char* path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -31,208 +23,114 @@ std::size_t Align4(std::size_t at) {
   return (at + 3) & ~std::size_t{3};
 }
 
-// A zero-terminated UTF-16 string at `at`; `at` moves past the terminator.
-std::u16string ReadUtf16(const std::string& bytes, std::size_t& at) {
-  std::u16string text;
-  for (char16_t c; (c = static_cast<char16_t>(LittleEndian(bytes, at, 2))) != 0; at += 2) {
-    text += c;
-  }
-  at += 2;
-  return text;
+std::u16string Widen(const std::string& ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
 }
 
-std::string Utf8(const std::u16string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    std::uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size()) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-// One resource of a .res file; names given as text are not used by the program.
+// The resources whose type and name are numbers: (type, id) -> data, with the language.
 struct Resource {
-  std::uint16_t type = 0;
-  std::uint16_t id = 0;
-  std::uint16_t language = 0;
+  std::uint32_t language;
   std::string data;
 };
-
-std::optional<std::uint16_t> ReadOrdinal(const std::string& bytes, std::size_t& at) {
-  if (LittleEndian(bytes, at, 2) == 0xFFFF) {
-    const auto id = static_cast<std::uint16_t>(LittleEndian(bytes, at + 2, 2));
-    at += 4;
-    return id;
-  }
-  ReadUtf16(bytes, at);
-  return std::nullopt;
-}
-
-std::vector<Resource> ReadResources(const std::string& bytes) {
-  std::vector<Resource> resources;
+std::map<std::pair<int, int>, Resource> ReadResources(const std::string& bytes) {
+  std::map<std::pair<int, int>, Resource> resources;
   for (std::size_t at = 0; at + 32 <= bytes.size();) {
     const std::uint32_t dataSize = LittleEndian(bytes, at, 4);
     const std::uint32_t headerSize = LittleEndian(bytes, at + 4, 4);
-    std::size_t field = at + 8;
-    const auto type = ReadOrdinal(bytes, field);
-    const auto id = ReadOrdinal(bytes, field);
-    const std::size_t trailer = at + headerSize - 16;  // data version, flags, language, ...
-    if (type && id && dataSize > 0) {
-      resources.push_back({*type, *id,
-                           static_cast<std::uint16_t>(LittleEndian(bytes, trailer + 6, 2)),
-                           bytes.substr(at + headerSize, dataSize)});
+    if (LittleEndian(bytes, at + 8, 2) == 0xFFFF && LittleEndian(bytes, at + 12, 2) == 0xFFFF) {
+      const std::pair key(int(LittleEndian(bytes, at + 10, 2)),
+                          int(LittleEndian(bytes, at + 14, 2)));
+      resources[key] = {LittleEndian(bytes, at + headerSize - 10, 2),
+                        bytes.substr(at + headerSize, dataSize)};
     }
     at = Align4(at + headerSize + dataSize);
   }
   return resources;
 }
 
-// A block of the version record: key, value and the blocks inside it.
-struct Block {
-  std::u16string key;
-  bool text = false;
-  std::string value;  // raw bytes
-  std::vector<Block> children;
-
-  const Block* child(const std::u16string& name) const {
-    for (const Block& block : children) {
-      if (block.key == name) return &block;
-    }
-    return nullptr;
-  }
-  std::string textValue() const {
-    std::u16string chars;
-    for (std::size_t i = 0; i + 1 < value.size(); i += 2) {
-      const auto c = static_cast<char16_t>(LittleEndian(value, i, 2));
-      if (c == 0) break;
-      chars += c;
-    }
-    return Utf8(chars);
-  }
+// The version record's blocks by path ("VS_VERSION_INFO/StringFileInfo/041104B0/..."):
+// texts apart, and the other values as bytes.
+struct Record {
+  std::map<std::u16string, std::u16string> texts;
+  std::map<std::u16string, std::string> values;
 };
-
-Block ReadBlock(const std::string& bytes, std::size_t at) {
+void ReadBlock(const std::string& bytes, std::size_t at, const std::u16string& parent,
+               Record& record) {
   const std::size_t end = at + LittleEndian(bytes, at, 2);
-  const std::size_t valueLength = LittleEndian(bytes, at + 2, 2);
-  Block block;
-  block.text = LittleEndian(bytes, at + 4, 2) == 1;
+  const bool text = LittleEndian(bytes, at + 4, 2) == 1;
+  std::u16string key;
   std::size_t cursor = at + 6;
-  block.key = ReadUtf16(bytes, cursor);
-  cursor = Align4(cursor);
-  const std::size_t valueBytes = block.text ? valueLength * 2 : valueLength;
-  block.value = bytes.substr(cursor, valueBytes);
-  cursor = Align4(cursor + valueBytes);
-  while (cursor < end) {
-    block.children.push_back(ReadBlock(bytes, cursor));
-    cursor = Align4(cursor + LittleEndian(bytes, cursor, 2));
+  for (; LittleEndian(bytes, cursor, 2) != 0; cursor += 2)
+    key += char16_t(LittleEndian(bytes, cursor, 2));
+  const std::u16string path = parent.empty() ? key : parent + u"/" + key;
+  cursor = Align4(cursor + 2);
+  const std::size_t valueLength = LittleEndian(bytes, at + 2, 2) * (text ? 2 : 1);
+  if (text && valueLength > 0) {  // a text, not a block that only holds others
+    std::u16string& value = record.texts[path];
+    for (std::size_t i = 0; i + 2 < valueLength; i += 2)
+      value += char16_t(LittleEndian(bytes, cursor + i, 2));
+  } else if (!text) {
+    record.values[path] = bytes.substr(cursor, valueLength);
   }
-  return block;
+  for (cursor = Align4(cursor + valueLength); cursor < end;
+       cursor = Align4(cursor + LittleEndian(bytes, cursor, 2))) {
+    ReadBlock(bytes, cursor, path, record);
+  }
 }
 
 class CompiledResources : public ::testing::Test {
  protected:
-  void SetUp() override {
-    resources_ = ReadResources(ReadFile(KELVARA_COMPILED_RESOURCES));
-    ASSERT_FALSE(resources_.empty()) << KELVARA_COMPILED_RESOURCES;
-  }
-  const Resource* find(std::uint16_t type, std::uint16_t id) const {
-    for (const Resource& resource : resources_) {
-      if (resource.type == type && resource.id == id) return &resource;
-    }
-    return nullptr;
-  }
-  std::vector<Resource> resources_;
+  std::map<std::pair<int, int>, Resource> resources_ =
+      ReadResources(ReadFile(KELVARA_COMPILED_RESOURCES));
 };
 
-TEST_F(CompiledResources, VersionRecordCarriesTheNumbersFlagsAndTarget) {
-  const Resource* version = find(kVersionType, 1);
-  ASSERT_NE(version, nullptr);
-  EXPECT_EQ(version->language, kJapanese);
-  const Block root = ReadBlock(version->data, 0);
-  EXPECT_EQ(root.key, u"VS_VERSION_INFO");
-  ASSERT_EQ(root.value.size(), 52u);
-  const auto fixed = [&](int field) { return LittleEndian(root.value, 4 * field, 4); };
-  EXPECT_EQ(fixed(0), 0xFEEF04BDu);  // signature
-  EXPECT_EQ(fixed(2), 0x00010000u);  // file version 1.0
-  EXPECT_EQ(fixed(3), 0x00000000u);  //              .0.0
-  EXPECT_EQ(fixed(4), 0x00010000u);  // product version 1.0
-  EXPECT_EQ(fixed(5), 0x00000000u);  //                 .0.0
-  EXPECT_EQ(fixed(7), 0u);           // no file flags
-  EXPECT_EQ(fixed(8), 0x00000004u);  // 32-bit Windows
-  EXPECT_EQ(fixed(9), 0x00000001u);  // application
-}
+TEST_F(CompiledResources, VersionRecordCarriesNumbersNamesAndLanguage) {
+  const auto version = resources_.find({16, 1});  // the version record
+  ASSERT_NE(version, resources_.end());
+  EXPECT_EQ(version->second.language, 0x0411u);
+  Record record;
+  ReadBlock(version->second.data, 0, u"", record);
 
-TEST_F(CompiledResources, VersionRecordTextsAreJapaneseUnicodeWithTheChosenNames) {
-  const Resource* version = find(kVersionType, 1);
-  ASSERT_NE(version, nullptr);
-  const Block root = ReadBlock(version->data, 0);
+  // The fixed part: signature, layout version, file and product version (two words each),
+  // flags mask, flags, operating system, file type.
+  const std::string& fixedPart = record.values[u"VS_VERSION_INFO"];
+  std::vector<std::uint32_t> fixed;
+  for (std::size_t i = 0; i < 10; ++i) fixed.push_back(LittleEndian(fixedPart, 4 * i, 4));
+  fixed[1] = fixed[6] = 0;  // the layout version and the flags mask are the compiler's
+  EXPECT_EQ(fixed, (std::vector<std::uint32_t>{0xFEEF04BD, 0, 0x00010000, 0, 0x00010000, 0, 0, 0,
+                                               4 /* 32-bit Windows */, 1 /* application */}));
 
-  const Block* translations = root.child(u"VarFileInfo");
-  ASSERT_NE(translations, nullptr);
-  const Block* translation = translations->child(u"Translation");
-  ASSERT_NE(translation, nullptr);
-  ASSERT_EQ(translation->value.size(), 4u);
-  EXPECT_EQ(LittleEndian(translation->value, 0, 2), kJapanese);
-  EXPECT_EQ(LittleEndian(translation->value, 2, 2), 1200u);  // Unicode
-
-  const Block* stringInfo = root.child(u"StringFileInfo");
-  ASSERT_NE(stringInfo, nullptr);
-  ASSERT_EQ(stringInfo->children.size(), 1u);
-  const Block* table = stringInfo->child(u"041104B0");
-  ASSERT_NE(table, nullptr);
-  std::map<std::string, std::string> texts;
-  for (const Block& entry : table->children) {
-    EXPECT_TRUE(entry.text) << Utf8(entry.key);
-    texts[Utf8(entry.key)] = entry.textValue();
-  }
-  const std::map<std::string, std::string> expected = {
-      {"CompanyName", KELVARA_COMPANY},
-      {"FileVersion", "1.00"},
-      {"InternalName", "kelvara.exe"},
-      {"LegalCopyright", KELVARA_COPYRIGHT},
-      {"OriginalFilename", "kelvara.exe"},
-      {"ProductName", "kelvara ver.300\u3000" KELVARA_PRODUCT_FAMILY},
-      {"ProductVersion", "1.00"},
+  const std::u16string table = u"VS_VERSION_INFO/StringFileInfo/041104B0/";
+  const std::map<std::u16string, std::u16string> expected = {
+      {table + u"CompanyName", Widen(KELVARA_COMPANY)},
+      {table + u"FileVersion", u"1.00"},
+      {table + u"InternalName", u"kelvara.exe"},
+      {table + u"LegalCopyright", Widen(KELVARA_COPYRIGHT)},
+      {table + u"OriginalFilename", u"kelvara.exe"},
+      {table + u"ProductName", u"kelvara ver.300\u3000" + Widen(KELVARA_PRODUCT_FAMILY)},
+      {table + u"ProductVersion", u"1.00"},
   };
-  EXPECT_EQ(texts, expected);
-  EXPECT_FALSE(std::string(KELVARA_COMPANY).empty());
-  EXPECT_FALSE(std::string(KELVARA_PRODUCT_FAMILY).empty());
+  EXPECT_EQ(record.texts, expected);
+  EXPECT_EQ(record.values[u"VS_VERSION_INFO/VarFileInfo/Translation"],
+            std::string("\x11\x04\xB0\x04", 4));  // Japanese, Unicode
 }
 
 TEST_F(CompiledResources, IconOneHoldsTheThreePicturesOfTheIconFile) {
-  const Resource* group = find(kGroupIconType, 1);
-  ASSERT_NE(group, nullptr);
-  const auto members = ReadIconDirectory(group->data, true);
+  const auto group = resources_.find({14, 1});  // icon group 1
+  ASSERT_NE(group, resources_.end());
+  const auto members = ReadIconDirectory(group->second.data, true);
   const std::string file = ReadFile(KELVARA_ICON_FILE);
   const auto pictures = ReadIconDirectory(file, false);
   ASSERT_EQ(members.size(), 3u);
   ASSERT_EQ(pictures.size(), 3u);
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(members[i].width, pictures[i].width);
-    EXPECT_EQ(members[i].height, pictures[i].height);
-    EXPECT_EQ(members[i].bitCount, pictures[i].bitCount);
-    EXPECT_EQ(members[i].colourCount, pictures[i].colourCount);
-    const Resource* icon = find(kIconType, static_cast<std::uint16_t>(members[i].offsetOrId));
-    ASSERT_NE(icon, nullptr);
-    EXPECT_EQ(icon->data, file.substr(pictures[i].offsetOrId, pictures[i].size));
+  for (std::size_t i = 0; i < 3; ++i) {
+    const auto& member = members[i];
+    const auto& picture = pictures[i];
+    EXPECT_EQ(std::tie(member.width, member.height, member.colourCount, member.bitCount),
+              std::tie(picture.width, picture.height, picture.colourCount, picture.bitCount));
+    const auto icon = resources_.find({3, int(member.offsetOrId)});
+    ASSERT_NE(icon, resources_.end());
+    EXPECT_EQ(icon->second.data, file.substr(picture.offsetOrId, picture.size)) << i;
   }
 }
 
