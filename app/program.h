@@ -5,9 +5,9 @@
 
 namespace kelvara {
 
-// What the program creates at start, in its order: the application font, the collection and
-// the main window (whose load handler resets the counts). Needs a QApplication; the caller
-// shows the window and runs the event loop.
+// What the program creates at start, in its order: the application font and icon, the
+// collection and the main window (whose load handler resets the counts). Needs a
+// QApplication; the caller shows the window and runs the event loop.
 class Program {
  public:
   Program();
@@ -15,11 +15,11 @@ class Program {
   MainWindow& mainWindow() { return window_; }
 
  private:
-  struct ApplicationFont {
-    ApplicationFont();
+  struct ApplicationLook {
+    ApplicationLook();
   };
 
-  ApplicationFont font_;  // first: every widget created below inherits it
+  ApplicationLook look_;  // first: every window created below inherits it
   Module1 state_;         // the collection, shared by every window for the whole run
   MainWindow window_;
 };

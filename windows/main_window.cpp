@@ -11,6 +11,7 @@
 
 #include "core/tables.h"
 #include "windows/look.h"
+#include "windows/program_art.h"
 
 namespace kelvara {
 namespace {
@@ -70,6 +71,7 @@ MainWindow::MainWindow(Module1& state, QWidget* parent)
     : QMainWindow(parent), logic_(state, *this) {
   setObjectName(QStringLiteral("kelvara"));
   setWindowTitle(QStringLiteral("kelvara ver3.00"));
+  setWindowIcon(ProgramIcon());
   setFont(JapaneseFont(kDefaultPointSize));
 
   QPalette grey = palette();
@@ -100,6 +102,7 @@ void MainWindow::buildLabels(QWidget* client) {
   image1_ = new QLabel(client);
   image1_->setObjectName(QStringLiteral("Image1"));
   image1_->setGeometry(TwipsRect(0, 0, 6000, 900));
+  image1_->setPixmap(BannerPixmap(devicePixelRatioF()));
   image1_->setFocusPolicy(Qt::NoFocus);
 
   filepath_ =
