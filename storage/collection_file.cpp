@@ -156,7 +156,7 @@ class CollectionReader {
     }
     if (in_.failed()) return fail(std::string(kReadFailed));
 
-    const std::string where = Number(line) + " 行目、" + Number(static_cast<long long>(index + 1)) +
+    const std::string where = Number(line) + " 行目、" + Number(static_cast<long long>(index) + 1) +
                               " 番目の値「" + Shortened(text, tooLong) + "」";
     if (tooLong) {
       return fail(where + (LooksNumeric(text) ? "は桁が多すぎるよ" : "は数じゃないよ"));
@@ -172,7 +172,7 @@ class CollectionReader {
   }
 
   bool failEmpty(std::size_t index) {
-    return fail(Number(in_.line()) + " 行目、" + Number(static_cast<long long>(index + 1)) +
+    return fail(Number(in_.line()) + " 行目、" + Number(static_cast<long long>(index) + 1) +
                 " 番目の値が空っぽだよ");
   }
 

@@ -15,8 +15,8 @@ QRect TwipsRect(int left, int top, int width, int height) {
 QStringList JapaneseFamilies() {
   // Looked up once: the font database does not change while the program runs.
   static const QStringList families = [] {
-    const QStringList wanted = {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                                QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
+    QStringList wanted = {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                          QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")};
     const QStringList present = QFontDatabase::families();
     for (const QString& family : wanted) {
       if (present.contains(family, Qt::CaseInsensitive)) return QStringList{family};

@@ -28,13 +28,15 @@ kelvara_install() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q "${missing[@]}"
 }
 
-# kelvara_build DIR [CMAKE OPTION...]: configures DIR once (Ninja, Release), then builds
-# incrementally.
+# kelvara_build DIR [CMAKE OPTION...]: configures DIR (Ninja, Release) when it is new or its
+# options changed, then builds incrementally.
 kelvara_build() {
   local dir="$1"
   shift
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
+  local options="${CC:-} ${CXX:-} $*"
+  if [ ! -f "$dir/CMakeCache.txt" ] || [ "$(cat "$dir/kelvara-options" 2>/dev/null)" != "$options" ]; then
     cmake -S "$KELVARA_ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@"
+    printf '%s' "$options" >"$dir/kelvara-options"
   fi
   cmake --build "$dir"
 }

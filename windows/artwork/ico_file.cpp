@@ -54,8 +54,8 @@ QByteArray Bitmap(const IcoImage& image) {
     out.append('\0');
   }
 
-  QByteArray colours(colourRow * height, '\0');
-  QByteArray mask(maskRow * height, '\0');
+  QByteArray colours(qsizetype{colourRow} * height, '\0');
+  QByteArray mask(qsizetype{maskRow} * height, '\0');
   for (int y = 0; y < height; ++y) {
     const int row = height - 1 - y;
     for (int x = 0; x < width; ++x) {
