@@ -4,8 +4,9 @@
 KELVARA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # The packages every build needs.
+# libxcb1-dev: the chooser windows' task-bar hint on X11; xvfb and xauth: the test of that hint.
 KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
-  fonts-ipafont-gothic)
+  fonts-ipafont-gothic libxcb1-dev xvfb xauth)
 
 # kelvara_install PACKAGE...: installs the packages that are not installed yet, and nothing else.
 kelvara_install() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QList>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -32,6 +33,13 @@ class LoggingAction : public ChooserAction {
  private:
   ActionLog& log_;
 };
+
+// A real double-click on a list row: the press that selects it, then the second press.
+inline void DoubleClickRow(QListWidget* list, int row) {
+  const QPoint centre = list->visualItemRect(list->item(row)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+}
 
 inline ActionFactory LoggingActions(ActionLog& log) {
   return [&log](ChooserKind kind, MainWindowLogic&) -> std::unique_ptr<ChooserAction> {

@@ -76,11 +76,6 @@ class ChooserWindowTest : public QObject {
     const QRect rect = list->visualItemRect(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
   }
-  void doubleClickRow(QListWidget* list, int row) {
-    const QRect rect = list->visualItemRect(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-  }
 
  private slots:
   void init() {
@@ -203,7 +198,7 @@ class ChooserWindowTest : public QObject {
     QCOMPARE(dir1->count(), 5);
     QCOMPARE(file1->count(), 3);
 
-    doubleClickRow(dir1, 4);
+    DoubleClickRow(dir1, 4);
     QTRY_COMPARE(Texts(file1), QStringList{"2024.txt"});
     QCOMPARE(Texts(dir1).last(), QStringLiteral("      cards"));
     QCOMPARE(dir1->currentRow(), 3);
