@@ -27,13 +27,6 @@ TEST(ComposePath, JoinsFolderSeparatorAndNameUnchanged) {
   EXPECT_EQ(ComposePath("f", "n"), std::string("f") + kPathSeparator + "n");
 }
 
-TEST(ChildFolder, AddsOneSeparatorEvenAtARoot) {
-  EXPECT_EQ(ChildFolder("/", "home", '/'), "/home");
-  EXPECT_EQ(ChildFolder("/home", "yu", '/'), "/home/yu");
-  EXPECT_EQ(ChildFolder("C:\\", "Users", '\\'), "C:\\Users");
-  EXPECT_EQ(ChildFolder("C:\\Users", "yu", '\\'), "C:\\Users\\yu");
-}
-
 TEST(FolderChain, ListsTheRootThenEveryAncestorDownToTheFolder) {
   EXPECT_EQ(FolderChain("/", '/'), std::vector<std::string>{"/"});
   EXPECT_EQ(FolderChain("/home/yu/cards", '/'),
@@ -46,14 +39,6 @@ TEST(FolderChain, ListsTheRootThenEveryAncestorDownToTheFolder) {
   // A path without a separator is its own root; nothing gives nothing.
   EXPECT_EQ(FolderChain("C:", '\\'), std::vector<std::string>{"C:"});
   EXPECT_TRUE(FolderChain("", '/').empty());
-}
-
-TEST(FolderName, IsTheLastPartOrTheWholeRoot) {
-  EXPECT_EQ(FolderName("/", '/'), "/");
-  EXPECT_EQ(FolderName("/home/yu", '/'), "yu");
-  EXPECT_EQ(FolderName("C:\\", '\\'), "C:\\");
-  EXPECT_EQ(FolderName("C:\\Users\\ゆう", '\\'), "ゆう");
-  EXPECT_EQ(FolderName("/a/b/", '/'), "b");
 }
 
 }  // namespace

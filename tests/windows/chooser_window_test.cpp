@@ -160,6 +160,9 @@ class ChooserWindowTest : public QObject {
     QCOMPARE(text1()->text(), QString());
     text1()->setText(QString(40000, QLatin1Char('x')));  // no length limit
     QCOMPARE(text1()->text().size(), 40000);
+
+    window_->close();  // the close box discards the window
+    QTRY_VERIFY(window_.isNull());
   }
 
   void tabWalksTheFixedFocusOrder_data() { layout_data(); }
@@ -175,22 +178,14 @@ class ChooserWindowTest : public QObject {
     }
   }
 
-  void listsStartOnTheWorkingFolderWithNothingSelected() {
-    open(ChooserKind::filesave);
-    QCOMPARE(drive1()->count(), 3);
-    QCOMPARE(drive1()->currentText(), QStringLiteral("/"));
-    QListWidget* dir1 = list("Dir1");
-    QCOMPARE(Texts(dir1), (QStringList{QString::fromStdString(Native("/")), "  home", "    yu",
-                                       "      Album", "      cards"}));
-    QCOMPARE(dir1->currentRow(), 2);
-    QCOMPARE(Texts(list("File1")), (QStringList{"a.txt", "b.txt", "メモ.txt"}));
-    QVERIFY(list("File1")->selectedItems().isEmpty());
-  }
-
   void onlyOpeningAFolderMovesTheLists() {
     open(ChooserKind::filesave);
     QListWidget* dir1 = list("Dir1");
     QListWidget* file1 = list("File1");
+    QCOMPARE(drive1()->currentText(), QStringLiteral("/"));
+    QCOMPARE(Texts(dir1), (QStringList{QString::fromStdString(Native("/")), "  home", "    yu",
+                                       "      Album", "      cards"}));
+    QCOMPARE(dir1->currentRow(), 2);
     QTest::keyClicks(text1(), "name.txt");
 
     clickRow(dir1, 4);  // selecting "cards" opens nothing
@@ -214,6 +209,7 @@ class ChooserWindowTest : public QObject {
 
   void fileClicksEnterAndEscapeTriggerNothing() {
     open(ChooserKind::filesave);
+    MessageBoxAnswerer answerer;  // a message box here would be a fault, not a hang
     QTest::keyClicks(text1(), "typed");
     clickRow(list("File1"), 1);
     QCOMPARE(list("File1")->selectedItems().front()->text(), QStringLiteral("b.txt"));
@@ -223,6 +219,7 @@ class ChooserWindowTest : public QObject {
     QTest::keyClick(list("File1"), Qt::Key_Escape);
     QTest::qWait(20);
     QVERIFY(log_.paths.empty());
+    QVERIFY(answerer.seen.isEmpty());
     QVERIFY(window_ && window_->isVisible());
   }
 
@@ -310,16 +307,6 @@ class ChooserWindowTest : public QObject {
     QCOMPARE(drive1()->currentText(), QStringLiteral("usb"));
     QCOMPARE(Texts(list("File1")), QStringList{"x.csv"});
     QCOMPARE(Texts(list("Dir1")).last(), QStringLiteral("    usb"));
-  }
-
-  void exitAndTheCloseBoxDiscardTheWindow() {
-    open(ChooserKind::savecsv);
-    QTest::mouseClick(child<QPushButton>(QStringLiteral("exit")), Qt::LeftButton);
-    QTRY_VERIFY(window_.isNull());
-    open(ChooserKind::savecsv);
-    window_->close();
-    QTRY_VERIFY(window_.isNull());
-    QVERIFY(log_.paths.empty());
   }
 };
 
