@@ -33,6 +33,8 @@ std::string RealFileSystem::currentFolder(const Drive& drive) {
   const DWORD length = GetFullPathNameW(relative.c_str(), needed, folder.data(), nullptr);
   if (length == 0 || length >= needed) return drive.root;
   folder.resize(length);
+  // Some systems end it with a separator; below the root the lists' folders never do.
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
   return Utf8FromPath(std::filesystem::path(folder));
 }
 

@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QWidget>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QtTest>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
