@@ -1,5 +1,7 @@
 #include "storage/file_result.h"
 
+#include "core/utf8_path.h"
+
 namespace kelvara {
 
 std::string FailureMessage(FileAction action, const std::filesystem::path& path,
@@ -16,16 +18,7 @@ std::string FailureMessage(FileAction action, const std::filesystem::path& path,
       verb = "」を作れなかったよ（";
       break;
   }
-  return "「" + PathToUtf8(path) + std::string(verb) + std::string(reason) + "）";
-}
-
-std::filesystem::path PathFromUtf8(std::string_view utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string PathToUtf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  return "「" + Utf8FromPath(path) + std::string(verb) + std::string(reason) + "）";
 }
 
 }  // namespace kelvara

@@ -28,9 +28,4 @@ enum class FileAction { kSave, kLoad, kExport };
 std::string FailureMessage(FileAction action, const std::filesystem::path& path,
                            std::string_view reason);
 
-// Paths travel through the program as UTF-8; these convert at the file system's edge
-// (on Windows a path is UTF-16, so a plain std::string would go through the ANSI code page).
-std::filesystem::path PathFromUtf8(std::string_view utf8);
-std::string PathToUtf8(const std::filesystem::path& path);
-
 }  // namespace kelvara

@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPalette>
+#include <QPushButton>
 #include <QStringList>
 
 namespace kelvara {
@@ -53,6 +54,34 @@ void StyleLabel(QWidget* label) {
     text->setFrameShape(QFrame::NoFrame);
   }
   label->setFocusPolicy(Qt::NoFocus);
+}
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string ToUtf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& geometry) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  button->setGeometry(geometry);
+  button->setFocusPolicy(Qt::StrongFocus);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption,
+                  const QRect& geometry) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  label->setGeometry(geometry);
+  StyleLabel(label);
+  return label;
 }
 
 }  // namespace kelvara

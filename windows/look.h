@@ -4,7 +4,12 @@
 #include <QFont>
 #include <QRect>
 #include <QStringList>
+#include <QString>
+#include <string>
+#include <string_view>
 
+class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace kelvara {
@@ -31,5 +36,15 @@ inline const QColor kWindowGrey(192, 192, 192);
 // Labels are opaque on the button-face colour, left-aligned, without a border.
 void StyleLabel(QWidget* label, const QFont& font, const QColor& textColor);
 void StyleLabel(QWidget* label);
+
+// Captions and names cross between the Qt-free code (UTF-8) and the widgets here.
+QString FromUtf8(std::string_view text);
+std::string ToUtf8(const QString& text);
+
+// A command button that Enter presses only while it has the focus.
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
+                        const QRect& geometry);
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption,
+                  const QRect& geometry);
 
 }  // namespace kelvara

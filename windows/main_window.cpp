@@ -9,36 +9,15 @@
 #include <QPushButton>
 #include <vector>
 
+#include "chooser/file_actions.h"
 #include "core/tables.h"
+#include "windows/about_window.h"
+#include "windows/chooser_window.h"
 #include "windows/look.h"
 #include "windows/program_art.h"
 
 namespace kelvara {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
-                        const QRect& geometry) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  button->setGeometry(geometry);
-  button->setFocusPolicy(Qt::StrongFocus);
-  button->setAutoDefault(false);  // Enter presses a button only while it has the focus
-  button->setDefault(false);
-  return button;
-}
-
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption,
-                  const QRect& geometry) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  label->setGeometry(geometry);
-  StyleLabel(label);
-  return label;
-}
 
 // The press handler's button code, as the logic expects it.
 std::int16_t ButtonCode(Qt::MouseButton button) {
@@ -65,10 +44,26 @@ std::int16_t ShiftCode(Qt::KeyboardModifiers modifiers) {
 constexpr int kClientWidth = 670;   // 10050 twips
 constexpr int kClientHeight = 411;  // 6165 twips
 
+// A window that exists already comes to the front as it is, with the focus.
+void BringToFront(QWidget* window) {
+  window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Module1& state, QWidget* parent)
-    : QMainWindow(parent), logic_(state, *this) {
+    : MainWindow(
+          state,
+          [&state](ChooserKind kind, MainWindowLogic& mainWindow) {
+            return MakeFileAction(kind, state, mainWindow);
+          },
+          parent) {}
+
+MainWindow::MainWindow(Module1& state, ActionFactory makeAction, QWidget* parent)
+    : QMainWindow(parent), logic_(state, *this), makeAction_(std::move(makeAction)) {
   setObjectName(QStringLiteral("kelvara"));
   setWindowTitle(QStringLiteral("kelvara ver3.00"));
   setWindowIcon(ProgramIcon());
@@ -96,6 +91,23 @@ MainWindow::MainWindow(Module1& state, QWidget* parent)
   cards_[0]->setFocus();
 
   logic_.Form_Load();
+}
+
+MainWindow::~MainWindow() {
+  // The secondary windows have no owner, but their actions work on this window's logic.
+  for (const QPointer<ChooserWindow>& chooser : choosers_) delete chooser.data();
+  delete about_.data();
+}
+
+void MainWindow::openChooser(ChooserKind kind) {
+  QPointer<ChooserWindow>& chooser = choosers_.at(static_cast<std::size_t>(kind));
+  if (!chooser) chooser = new ChooserWindow(kind, makeAction_(kind, logic_), fileSystem_);
+  BringToFront(chooser);
+}
+
+void MainWindow::ver_Click() {
+  if (!about_) about_ = new AboutWindow;
+  BringToFront(about_);
 }
 
 void MainWindow::buildLabels(QWidget* client) {
@@ -161,6 +173,10 @@ void MainWindow::buildCommandButtons(QWidget* client) {
   end_ = MakeButton(client, QStringLiteral("end"), QStringLiteral("おわるの"),
                     TwipsRect(8520, 5640, 1215, 375));
   connect(end_, &QPushButton::clicked, this, [this] { logic_.end_Click(); });
+  connect(save_, &QPushButton::clicked, this, &MainWindow::save_Click);
+  connect(load_, &QPushButton::clicked, this, &MainWindow::load_Click);
+  connect(html_, &QPushButton::clicked, this, &MainWindow::html_Click);
+  connect(csv_, &QPushButton::clicked, this, &MainWindow::csv_Click);
 }
 
 void MainWindow::buildMenu() {
@@ -170,6 +186,7 @@ void MainWindow::buildMenu() {
   ver_->setObjectName(QStringLiteral("ver"));
   exit_ = menu->addAction(QStringLiteral("終了"));
   exit_->setObjectName(QStringLiteral("exit"));
+  connect(ver_, &QAction::triggered, this, &MainWindow::ver_Click);
   connect(exit_, &QAction::triggered, this, [this] { logic_.exit_Click(); });
 }
 

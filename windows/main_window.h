@@ -1,8 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
+#include <functional>
+#include <memory>
 
+#include "chooser/chooser_action.h"
+#include "chooser/real_file_system.h"
 #include "core/collection.h"
 #include "core/main_view.h"
 #include "core/main_window_logic.h"
@@ -13,13 +18,23 @@ class QPushButton;
 
 namespace kelvara {
 
+class AboutWindow;
+class ChooserWindow;
+
+// Makes the file action behind a chooser window's action button.
+using ActionFactory = std::function<std::unique_ptr<ChooserAction>(ChooserKind, MainWindowLogic&)>;
+
 // The main window `kelvara`: draws the fixed layout and forwards every event to
 // MainWindowLogic.
 class MainWindow : public QMainWindow, public MainView {
   Q_OBJECT
 
  public:
+  // With the real file actions behind the chooser windows.
   explicit MainWindow(Module1& state, QWidget* parent = nullptr);
+  // With other actions behind them (tests stand fakes in).
+  MainWindow(Module1& state, ActionFactory makeAction, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   void showCategoryName(std::string_view name) override;
   void showCount(int label, std::string_view text) override;
@@ -39,8 +54,22 @@ class MainWindow : public QMainWindow, public MainView {
   void buildMenu();
   void chainTabOrder();
 
+  // The commands that open the secondary windows, one window of each kind at a time.
+  void save_Click() { openChooser(ChooserKind::filesave); }
+  void load_Click() { openChooser(ChooserKind::fileopen); }
+  void html_Click() { openChooser(ChooserKind::savehtml); }
+  void csv_Click() { openChooser(ChooserKind::savecsv); }
+  void ver_Click();
+  void openChooser(ChooserKind kind);
+
   MainWindowLogic logic_;
+  ActionFactory makeAction_;
+  RealFileSystem fileSystem_;
   bool ending_ = false;
+
+  // Empty until a window is first opened, and again once it has been closed and discarded.
+  std::array<QPointer<ChooserWindow>, 4> choosers_;
+  QPointer<AboutWindow> about_;
 
   QLabel* image1_ = nullptr;
   QLabel* filepath_ = nullptr;

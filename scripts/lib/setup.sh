@@ -5,13 +5,14 @@ KELVARA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
 # The packages every build needs. The tests also compile the Windows resource script with the
 # cross windres (which preprocesses with the cross gcc and its windows.h), and redraw the
-# artwork with the generator's fonts to check the committed pictures.
+# artwork with the generator's fonts to check the committed pictures. libxcb1-dev: the chooser
+# windows' task-bar hint on X11; xvfb and xauth: the test of that hint.
 KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
   fonts-ipafont-gothic fonts-dejavu-core binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32
-  mingw-w64-x86-64-dev)
+  mingw-w64-x86-64-dev libxcb1-dev xvfb xauth)
 
-# What the benchmarks add: Google Benchmark to build them, an X server to time a real display.
-KELVARA_BENCH_PACKAGES=(libbenchmark-dev xvfb xauth)
+# What the benchmarks add: Google Benchmark to build them.
+KELVARA_BENCH_PACKAGES=(libbenchmark-dev)
 
 # kelvara_install PACKAGE...: installs the packages that are not installed yet, and nothing else.
 kelvara_install() {

@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "core/utf8_path.h"
 #include "storage/collection_file.h"
 #include "storage/reasons.h"
 #include "storage/safe_write.h"
@@ -89,7 +90,7 @@ TEST(FileMessages, NameThePathInUtf8AndTheReason) {
   ScratchFolder folder;
   ASSERT_TRUE(WriteFileSafely(folder.path() / PathFromUtf8("カード"), "1").ok);
   EXPECT_EQ(testing::Names(folder.path()), std::vector<std::string>{"カード"});
-  EXPECT_EQ(PathToUtf8(folder.path() / PathFromUtf8("カード")), folder.path().string() + "/カード");
+  EXPECT_EQ(Utf8FromPath(folder.path() / PathFromUtf8("カード")), folder.path().string() + "/カード");
 }
 
 TEST(FileMessages, SameTroubleSameWordsOnBothSystems) {

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "tests/windows/chooser_support.h"
 #include "windows/look.h"
 #include "windows/main_window.h"
 
@@ -90,6 +91,7 @@ class MainWindowTest : public QObject {
 
  private:
   Module1 state_;
+  kelvara::ActionLog actions_;
   std::unique_ptr<MainWindow> window_;
 
   template <typename T = QWidget>
@@ -104,7 +106,7 @@ class MainWindowTest : public QObject {
  private slots:
   void init() {
     state_ = Module1{};
-    window_ = std::make_unique<MainWindow>(state_);
+    window_ = std::make_unique<MainWindow>(state_, kelvara::LoggingActions(actions_));
     window_->show();
     QApplication::setActiveWindow(window_.get());
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));

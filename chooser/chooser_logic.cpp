@@ -1,0 +1,116 @@
+#include "chooser/chooser_logic.h"
+
+#include <algorithm>
+
+#include "chooser/chooser_path.h"
+
+namespace kelvara {
+namespace {
+
+constexpr std::string_view kOopsTitle = "もーしょうがないなぁ…ちゃんは";
+constexpr std::string_view kSuccessTitle = "あのね";
+constexpr std::string_view kNotReady = "デバイスが準備されていないよ";
+
+std::string Folded(std::string name) {
+  for (char& c : name) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return name;
+}
+
+// Names in the order a user expects: letters regardless of case, then byte order to keep
+// "A.txt" and "a.txt" apart.
+std::vector<std::string> SortedByName(std::vector<std::string> names) {
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    const std::string foldedA = Folded(a);
+    const std::string foldedB = Folded(b);
+    return foldedA != foldedB ? foldedA < foldedB : a < b;
+  });
+  return names;
+}
+
+}  // namespace
+
+void ChooserLogic::Form_Load() {
+  drives_ = files_.drives();
+  const std::string working = files_.workingFolder();
+  std::size_t chosen = 0;
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < drives_.size(); ++i) {
+    names.push_back(drives_[i].name);
+    if (!working.empty() && files_.currentFolder(drives_[i]) == working) chosen = i;
+  }
+  view_.showDrives(names, chosen);
+
+  const std::string start = drives_.empty() ? working : files_.currentFolder(drives_[chosen]);
+  // A working folder that cannot be read leaves the lists on its nearest readable ancestor.
+  const std::vector<std::string> chain = FolderChain(start);
+  for (auto folder = chain.rbegin(); folder != chain.rend(); ++folder) {
+    const FolderListing listing = files_.list(*folder);
+    if (listing.readable) return showFolder(*folder, listing);
+  }
+  showFolder(start, FolderListing{});
+}
+
+void ChooserLogic::Drive1_Change(std::size_t drive) {
+  if (drive >= drives_.size()) return;
+  const std::string folder = files_.currentFolder(drives_[drive]);
+  const FolderListing listing = files_.list(folder);
+  if (!listing.readable) {
+    // The drive list keeps the new drive; the other two stay where they were.
+    complain(kNotReady);
+    return;
+  }
+  showFolder(folder, listing);
+}
+
+void ChooserLogic::openFolder(std::size_t row) {
+  if (row >= rows_.size()) return;
+  const std::string folder = rows_[row].path;
+  const FolderListing listing = files_.list(folder);
+  if (listing.readable) return showFolder(folder, listing);
+
+  complain("「" + folder + "」が開けないよ（" + listing.reason + "）");
+  // The lists stay on the folder they show, read again so a vanished subfolder drops out;
+  // if that one is gone too, they keep what they last read.
+  const FolderListing again = files_.list(dirPath_);
+  if (again.readable) showFolder(dirPath_, again);
+}
+
+void ChooserLogic::action_Click() {
+  const std::string name = kind_ == ChooserKind::fileopen ? view_.selectedFile() : view_.fileName();
+  const ActionOutcome outcome = action_.run(ComposePath(filePath_, name));
+  if (outcome.succeeded) {
+    view_.showMessage(kSuccessTitle, outcome.message);
+    exit_Click();
+  } else {
+    view_.showMessage(kOopsTitle, outcome.message);
+  }
+}
+
+void ChooserLogic::showFolder(const std::string& folder, const FolderListing& listing) {
+  dirPath_ = folder;
+  rows_.clear();
+  for (const std::string& path : FolderChain(folder)) {
+    rows_.push_back({FolderName(path), path, static_cast<int>(rows_.size()), true});
+  }
+  const std::size_t openRow = rows_.empty() ? 0 : rows_.size() - 1;
+  const int depth = static_cast<int>(rows_.size());
+  for (const std::string& name : SortedByName(listing.folders)) {
+    rows_.push_back({name, ChildFolder(folder, name), depth, false});
+  }
+  view_.showFolders(rows_, openRow);
+  Dir1_Change(listing);
+}
+
+void ChooserLogic::Dir1_Change(const FolderListing& listing) {
+  filePath_ = dirPath_;
+  view_.showFiles(SortedByName(listing.files));
+}
+
+void ChooserLogic::complain(std::string_view text) {
+  view_.beep();
+  view_.showMessage(kOopsTitle, text);
+}
+
+}  // namespace kelvara

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvara {
+
+// One row of the directory list: the open folder's ancestors and itself (open), then its
+// subfolders (closed), each indented by its depth below the root.
+struct FolderRow {
+  std::string name;
+  std::string path;
+  int depth = 0;
+  bool open = false;
+
+  bool operator==(const FolderRow&) const = default;
+};
+
+// What a chooser window's logic needs from the window that shows it. Texts are UTF-8.
+class ChooserView {
+ public:
+  virtual ~ChooserView() = default;
+  // Drive1: the drives, with `chosen` shown; this raises no Drive1_Change.
+  virtual void showDrives(const std::vector<std::string>& names, std::size_t chosen) = 0;
+  // Dir1: its rows, with the open folder's row marked current.
+  virtual void showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) = 0;
+  // File1: its names in order, none selected.
+  virtual void showFiles(const std::vector<std::string>& names) = 0;
+  virtual std::string fileName() const = 0;      // the text of Text1
+  virtual std::string selectedFile() const = 0;  // File1's selected name; empty when none
+  virtual void beep() = 0;
+  // Modal: the exclamation-mark icon and one OK button; returns once dismissed.
+  virtual void showMessage(std::string_view title, std::string_view text) = 0;
+  virtual void closeWindow() = 0;  // closes and discards the window
+};
+
+}  // namespace kelvara

@@ -1,0 +1,47 @@
+// Drives on Windows: the logical drives, each with the process's own current folder.
+#include <windows.h>
+
+#include <array>
+#include <filesystem>
+
+#include "chooser/real_file_system.h"
+#include "core/utf8_path.h"
+
+namespace kelvara {
+
+std::vector<Drive> RealFileSystem::drives() {
+  std::vector<Drive> drives;
+  const DWORD letters = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(letters & (DWORD{1} << i))) continue;
+    const wchar_t letter = static_cast<wchar_t>(L'A' + i);
+    const std::array<wchar_t, 4> root = {letter, L':', L'\\', L'\0'};
+    const UINT type = GetDriveTypeW(root.data());
+    if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR) continue;
+    const std::string name = Utf8FromPath(std::filesystem::path(std::wstring{letter, L':'}));
+    drives.push_back({name, name + "\\"});
+  }
+  return drives;
+}
+
+std::string RealFileSystem::currentFolder(const Drive& drive) {
+  // "C:" alone names the process's current folder on that drive.
+  const std::wstring relative = PathFromUtf8(drive.name).wstring();
+  const DWORD needed = GetFullPathNameW(relative.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return drive.root;
+  std::wstring folder(needed, L'\0');
+  const DWORD length = GetFullPathNameW(relative.c_str(), needed, folder.data(), nullptr);
+  if (length == 0 || length >= needed) return drive.root;
+  folder.resize(length);
+  // Some systems end it with a separator; below the root the lists' folders never do.
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return Utf8FromPath(std::filesystem::path(folder));
+}
+
+bool RealFileSystem::isHidden(const std::filesystem::directory_entry& entry) {
+  const DWORD attributes = GetFileAttributesW(entry.path().c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+}
+
+}  // namespace kelvara

@@ -1,0 +1,227 @@
+#include "chooser/chooser_logic.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/chooser/fake_file_system.h"
+
+namespace kelvara {
+namespace {
+
+const std::string kOops = "message もーしょうがないなぁ…ちゃんは ";
+
+// Records what the logic shows; beeps, messages and closing go into one log to keep order.
+class FakeChooserView : public ChooserView {
+ public:
+  void showDrives(const std::vector<std::string>& names, std::size_t chosen) override {
+    drives = names;
+    drive = chosen;
+  }
+  void showFolders(const std::vector<FolderRow>& shown, std::size_t openRow) override {
+    rows = shown;
+    open = openRow;
+  }
+  void showFiles(const std::vector<std::string>& names) override { files = names; }
+  std::string fileName() const override { return "n.txt"; }
+  std::string selectedFile() const override { return "picked.txt"; }
+  void beep() override { events.push_back("beep"); }
+  void showMessage(std::string_view title, std::string_view text) override {
+    events.push_back("message " + std::string(title) + " " + std::string(text));
+  }
+  void closeWindow() override { events.push_back("close"); }
+
+  std::string openFolder() const { return rows.at(open).path; }
+  std::size_t rowOf(const std::string& path) const {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      if (rows[i].path == Native(path)) return i;
+    }
+    return rows.size();
+  }
+
+  std::vector<std::string> drives;
+  std::size_t drive = 99;
+  std::vector<FolderRow> rows;
+  std::size_t open = 99;
+  std::vector<std::string> files;
+  std::vector<std::string> events;
+};
+
+class RecordingAction : public ChooserAction {
+ public:
+  ActionOutcome run(const std::string& path) override {
+    paths.push_back(path);
+    return outcome;
+  }
+  std::vector<std::string> paths;
+  ActionOutcome outcome{true, "保存したよ"};
+};
+
+class ChooserLogicTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    files.driveList = {
+        {"/", Native("/")}, {"usb", Native("/media/usb")}, {"cd", Native("/media/cd")}};
+    files.working = Native("/home/yu");
+    files.currentFolders[Native("/")] = files.working;
+    files.add("/", {"home", "media"}, {"vmlinuz"});
+    files.add("/home", {"yu"}, {});
+    files.add("/home/yu", {"cards", "Album", "b"}, {"b.txt", "a.txt", "メモ.txt", "A.txt"});
+    files.add("/home/yu/cards", {}, {"2024.txt"});
+    files.add("/media/usb", {"photos"}, {"x.csv"});
+    // "/media/cd" has no medium: it is not among the folders.
+  }
+
+  // The path the action receives: the file list's folder and the typed "n.txt". The
+  // events the action causes are taken out of the log.
+  std::string actionPath() {
+    const std::size_t before = view.events.size();
+    action.paths.clear();
+    logic.action_Click();
+    view.events.resize(before);
+    return action.paths.at(0);
+  }
+  static FolderRow Row(const std::string& name, const std::string& path, int depth, bool open) {
+    return {name, Native(path), depth, open};
+  }
+
+  FakeFileSystem files;
+  FakeChooserView view;
+  RecordingAction action;
+  ChooserLogic logic{ChooserKind::filesave, files, view, action};
+};
+
+TEST_F(ChooserLogicTest, StartsOnTheWorkingFolderWithFoldersAndFilesSortedByName) {
+  logic.Form_Load();
+  EXPECT_EQ(view.drives, (std::vector<std::string>{"/", "usb", "cd"}));
+  EXPECT_EQ(view.drive, 0u);
+  EXPECT_EQ(view.rows,
+            (std::vector<FolderRow>{
+                Row(Native("/"), "/", 0, true), Row("home", "/home", 1, true),
+                Row("yu", "/home/yu", 2, true), Row("Album", "/home/yu/Album", 3, false),
+                Row("b", "/home/yu/b", 3, false), Row("cards", "/home/yu/cards", 3, false)}));
+  EXPECT_EQ(view.open, 2u);
+  EXPECT_EQ(view.files, (std::vector<std::string>{"A.txt", "a.txt", "b.txt", "メモ.txt"}));
+  EXPECT_EQ(actionPath(), Native("/home/yu/n.txt"));
+  EXPECT_TRUE(view.events.empty());
+}
+
+TEST_F(ChooserLogicTest, StartsOnTheWorkingFoldersDriveOrItsNearestReadableAncestor) {
+  struct Case {
+    std::string working;  // also the current folder of the drive it lies on
+    std::string root;     // that drive
+    std::size_t drive;    // expected
+    std::string folder;   // expected
+  };
+  files.add("/media/usb/photos", {}, {"p.jpg"});
+  const Case cases[] = {
+      {"/media/usb/photos", "/media/usb", 1, "/media/usb/photos"},
+      {"/home/yu/gone/deeper", "/", 0, "/home/yu"},  // removed under our feet: no complaint
+      {"", "/", 0, "/"},                             // no working folder at all
+  };
+  for (const Case& c : cases) {
+    files.working = c.working.empty() ? "" : Native(c.working);
+    files.currentFolders.clear();
+    if (!c.working.empty()) files.currentFolders[Native(c.root)] = files.working;
+    view = FakeChooserView{};
+    logic.Form_Load();
+    EXPECT_EQ(view.drive, c.drive) << c.working;
+    EXPECT_EQ(view.openFolder(), Native(c.folder)) << c.working;
+    EXPECT_EQ(actionPath(), ComposePath(Native(c.folder), "n.txt")) << c.working;
+    EXPECT_TRUE(view.events.empty());
+  }
+}
+
+TEST_F(ChooserLogicTest, DriveChangesMoveBothListsOrBeepAndKeepThemUntilAReadyDrive) {
+  logic.Form_Load();
+  logic.Drive1_Change(1);
+  EXPECT_EQ(view.rows,
+            (std::vector<FolderRow>{Row(Native("/"), "/", 0, true), Row("media", "/media", 1, true),
+                                    Row("usb", "/media/usb", 2, true),
+                                    Row("photos", "/media/usb/photos", 3, false)}));
+  EXPECT_EQ(view.files, std::vector<std::string>{"x.csv"});
+  EXPECT_EQ(actionPath(), Native("/media/usb/n.txt"));
+
+  // No medium: one beep, one message, and the two lists stay on the usb stick.
+  const std::vector<FolderRow> rows = view.rows;
+  logic.Drive1_Change(2);
+  EXPECT_EQ(view.events,
+            (std::vector<std::string>{"beep", kOops + "デバイスが準備されていないよ"}));
+  EXPECT_EQ(view.rows, rows);
+  EXPECT_EQ(view.files, std::vector<std::string>{"x.csv"});
+  EXPECT_EQ(actionPath(), Native("/media/usb/n.txt"));
+
+  // Back to a ready drive: its own current folder, all in step again.
+  logic.Drive1_Change(0);
+  EXPECT_EQ(view.openFolder(), Native("/home/yu"));
+  EXPECT_EQ(view.files.size(), 4u);
+  EXPECT_EQ(actionPath(), Native("/home/yu/n.txt"));
+  EXPECT_EQ(view.events.size(), 2u);
+}
+
+TEST_F(ChooserLogicTest, OpeningAFolderMovesTheFileListWithIt) {
+  logic.Form_Load();
+  logic.openFolder(view.rowOf("/home/yu/cards"));
+  EXPECT_EQ(view.openFolder(), Native("/home/yu/cards"));
+  EXPECT_EQ(view.rows.size(), 4u);  // "/", home, yu, cards; no subfolders
+  EXPECT_EQ(view.files, std::vector<std::string>{"2024.txt"});
+  EXPECT_EQ(actionPath(), Native("/home/yu/cards/n.txt"));
+
+  logic.openFolder(view.rowOf("/home"));  // an ancestor
+  EXPECT_EQ(view.rows.back(), Row("yu", "/home/yu", 2, false));
+  EXPECT_EQ(view.open, 1u);
+  EXPECT_TRUE(view.files.empty());
+
+  logic.openFolder(0);  // the root: the separator stands twice in the path, unchanged
+  EXPECT_EQ(view.files, std::vector<std::string>{"vmlinuz"});
+  EXPECT_EQ(actionPath(), Native("/") + kPathSeparator + "n.txt");
+  EXPECT_TRUE(view.events.empty());
+}
+
+TEST_F(ChooserLogicTest, AFolderThatCannotBeReadIsNamedAndTheListsStayInStep) {
+  logic.Form_Load();
+  const std::size_t cards = view.rowOf("/home/yu/cards");
+  files.folders.erase(Native("/home/yu/cards"));
+  files.folders[Native("/home/yu")].folders = {"Album", "b"};
+  files.folders[Native("/home/yu")].files = {"new.txt"};
+
+  logic.openFolder(cards);
+  EXPECT_EQ(view.events,
+            (std::vector<std::string>{"beep", kOops + "「" + Native("/home/yu/cards") +
+                                                  "」が開けないよ（もうないみたい）"}));
+  // Read again: the vanished folder is gone from the list, and the files follow.
+  EXPECT_EQ(view.openFolder(), Native("/home/yu"));
+  EXPECT_EQ(view.rows.size(), 5u);
+  EXPECT_EQ(view.files, std::vector<std::string>{"new.txt"});
+
+  // Gone with its parent: both lists keep what they last read.
+  files.folders.erase(Native("/home/yu"));
+  files.refuse("/home/yu/b", "見せてもらえないの");
+  const std::vector<FolderRow> rows = view.rows;
+  logic.openFolder(view.rowOf("/home/yu/b"));
+  EXPECT_EQ(view.events.back(),
+            kOops + "「" + Native("/home/yu/b") + "」が開けないよ（見せてもらえないの）");
+  EXPECT_EQ(view.rows, rows);
+  EXPECT_EQ(view.files, std::vector<std::string>{"new.txt"});
+  EXPECT_EQ(actionPath(), Native("/home/yu/n.txt"));
+}
+
+TEST_F(ChooserLogicTest, SuccessShowsTheMessageThenClosesFailureKeepsTheWindow) {
+  logic.Form_Load();
+  action.outcome = {false, "「x」に書けないよ（いっぱいなの）"};
+  logic.action_Click();
+  EXPECT_EQ(view.events, std::vector<std::string>{kOops + "「x」に書けないよ（いっぱいなの）"});
+
+  view.events.clear();
+  action.outcome = {true, "現在の状態を保存したよ"};
+  logic.action_Click();
+  EXPECT_EQ(view.events,
+            (std::vector<std::string>{"message あのね 現在の状態を保存したよ", "close"}));
+
+  // fileopen takes the selected file; Text1 plays no part.
+  ChooserLogic open{ChooserKind::fileopen, files, view, action};
+  open.Form_Load();
+  open.action_Click();
+  EXPECT_EQ(action.paths.back(), Native("/home/yu/picked.txt"));
+}
+
+}  // namespace
+}  // namespace kelvara

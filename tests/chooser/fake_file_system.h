@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "chooser/chooser_path.h"
+#include "chooser/file_system.h"
+
+namespace kelvara {
+
+// A path written POSIX-style in a test, as this platform spells it ("/a/b" is "C:\a\b" on
+// Windows), so the same cases run on both.
+inline std::string Native(std::string path) {
+  if (kPathSeparator == '/') return path;
+  for (char& c : path) {
+    if (c == '/') c = kPathSeparator;
+  }
+  return "C:" + path;
+}
+
+// Folders in memory that vanish or refuse to be read on demand: a folder missing from
+// `folders` reads as gone.
+class FakeFileSystem : public FileSystem {
+ public:
+  std::vector<Drive> drives() override { return driveList; }
+  std::string currentFolder(const Drive& drive) override {
+    const auto found = currentFolders.find(drive.root);
+    return found == currentFolders.end() ? drive.root : found->second;
+  }
+  std::string workingFolder() override { return working; }
+  FolderListing list(const std::string& folder) override {
+    ++reads;
+    const auto found = folders.find(folder);
+    if (found == folders.end()) return {false, "もうないみたい", {}, {}};
+    return found->second;
+  }
+
+  void add(const std::string& folder, std::vector<std::string> subfolders,
+           std::vector<std::string> files) {
+    folders[Native(folder)] = {true, "", std::move(subfolders), std::move(files)};
+  }
+  void refuse(const std::string& folder, const std::string& reason) {
+    folders[Native(folder)] = {false, reason, {}, {}};
+  }
+
+  std::vector<Drive> driveList;
+  std::map<std::string, std::string> currentFolders;  // drive root -> its current folder
+  std::string working;
+  std::map<std::string, FolderListing> folders;
+  int reads = 0;
+};
+
+}  // namespace kelvara

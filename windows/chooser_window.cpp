@@ -1,0 +1,170 @@
+#include "windows/chooser_window.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <array>
+#include <limits>
+
+#include "windows/look.h"
+#include "windows/program_art.h"
+#include "windows/task_bar.h"
+
+namespace kelvara {
+namespace {
+
+// What tells the four windows apart.
+struct ChooserLook {
+  const char* window;  // the window's name, its caption and Label1's
+  const char* caption;
+  const char* button;  // the action button's name and caption
+  const char* buttonCaption;
+};
+
+constexpr std::array<ChooserLook, 4> kLooks = {{
+    {"filesave", "file save", "save", "save"},
+    {"fileopen", "file open", "open", "open"},
+    {"savehtml", "save html", "savehtml", "html"},
+    {"savecsv", "save csv", "savecsv", "csv"},
+}};
+
+constexpr int kIndentBlanks = 2;  // per level of the directory list
+
+}  // namespace
+
+ChooserWindow::ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> action,
+                             FileSystem& files)
+    : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      action_(std::move(action)),
+      logic_(kind, files, *this, *action_) {
+  const ChooserLook& look = kLooks.at(static_cast<std::size_t>(kind));
+  setObjectName(QString::fromLatin1(look.window));
+  setWindowTitle(QString::fromLatin1(look.caption));
+  setWindowIcon(ProgramIcon());
+  setAttribute(Qt::WA_DeleteOnClose);
+  setFixedSize(401, 348);  // 6015 x 5220 twips
+
+  label1_ = MakeLabel(this, QStringLiteral("Label1"), QString::fromLatin1(look.caption),
+                      TwipsRect(120, 120, 3135, 615));
+  StyleLabel(label1_, JapaneseFont(14.25), kBlue);
+
+  drive1_ = new QComboBox(this);
+  drive1_->setObjectName(QStringLiteral("Drive1"));
+  drive1_->setGeometry(TwipsRect(120, 720, 2295, 300));
+  drive1_->setFocusPolicy(Qt::StrongFocus);
+
+  file1_ = new QListWidget(this);
+  file1_->setObjectName(QStringLiteral("File1"));
+  file1_->setGeometry(TwipsRect(2760, 720, 2895, 2970));
+  file1_->setSelectionMode(QAbstractItemView::SingleSelection);
+
+  dir1_ = new QListWidget(this);
+  dir1_->setObjectName(QStringLiteral("Dir1"));
+  dir1_->setGeometry(TwipsRect(120, 1200, 2295, 2400));
+  dir1_->setSelectionMode(QAbstractItemView::SingleSelection);
+  dir1_->installEventFilter(this);
+
+  text1_ = new QLineEdit(this);
+  text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setGeometry(TwipsRect(120, 3960, 5535, 375));
+  text1_->setMaxLength(std::numeric_limits<int>::max());
+
+  actionButton_ =
+      MakeButton(this, QString::fromLatin1(look.button), QString::fromLatin1(look.buttonCaption),
+                 TwipsRect(3000, 4560, 1215, 375));
+  exit_ = MakeButton(this, QStringLiteral("exit"), QStringLiteral("exit"),
+                     TwipsRect(4440, 4560, 1215, 375));
+
+  const std::array<QWidget*, 6> focusOrder = {drive1_, file1_, dir1_, text1_, actionButton_, exit_};
+  for (std::size_t i = 1; i < focusOrder.size(); ++i) {
+    QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+  }
+
+  logic_.Form_Load();
+
+  // File1 and Text1 have no handlers: selecting a file or typing a name triggers nothing.
+  connect(drive1_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) logic_.Drive1_Change(static_cast<std::size_t>(index));
+  });
+  connect(dir1_, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { openFolderLater(dir1_->row(item)); });
+  connect(exit_, &QPushButton::clicked, this, [this] { logic_.exit_Click(); });
+  connect(actionButton_, &QPushButton::clicked, this, [this] { logic_.action_Click(); });
+
+  drive1_->setFocus();
+  KeepOffTaskBar(this);
+}
+
+void ChooserWindow::showDrives(const std::vector<std::string>& names, std::size_t chosen) {
+  const QSignalBlocker quiet(drive1_);
+  drive1_->clear();
+  for (const std::string& name : names) drive1_->addItem(FromUtf8(name));
+  drive1_->setCurrentIndex(static_cast<int>(chosen));
+}
+
+void ChooserWindow::showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) {
+  dir1_->clear();
+  const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+  for (const FolderRow& row : rows) {
+    const QString indent(row.depth * kIndentBlanks, QLatin1Char(' '));
+    dir1_->addItem(
+        new QListWidgetItem(row.open ? openIcon : closedIcon, indent + FromUtf8(row.name)));
+  }
+  dir1_->setCurrentRow(static_cast<int>(openRow));
+}
+
+void ChooserWindow::showFiles(const std::vector<std::string>& names) {
+  file1_->clear();
+  for (const std::string& name : names) file1_->addItem(FromUtf8(name));
+}
+
+std::string ChooserWindow::fileName() const {
+  return ToUtf8(text1_->text());
+}
+
+std::string ChooserWindow::selectedFile() const {
+  const QList<QListWidgetItem*> selected = file1_->selectedItems();
+  return selected.isEmpty() ? std::string() : ToUtf8(selected.front()->text());
+}
+
+void ChooserWindow::beep() {
+  QApplication::beep();
+}
+
+void ChooserWindow::showMessage(std::string_view title, std::string_view text) {
+  QMessageBox box(QMessageBox::Warning, FromUtf8(title), FromUtf8(text), QMessageBox::Ok, this);
+  box.exec();
+}
+
+void ChooserWindow::closeWindow() {
+  close();
+}
+
+bool ChooserWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == dir1_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      openFolderLater(dir1_->currentRow());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void ChooserWindow::openFolderLater(int row) {
+  if (row < 0) return;
+  QMetaObject::invokeMethod(
+      this, [this, row] { logic_.openFolder(static_cast<std::size_t>(row)); },
+      Qt::QueuedConnection);
+}
+
+}  // namespace kelvara

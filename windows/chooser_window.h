@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "chooser/chooser_action.h"
+#include "chooser/chooser_logic.h"
+#include "chooser/chooser_view.h"
+#include "chooser/file_system.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace kelvara {
+
+// One of the four file chooser windows (filesave, fileopen, savehtml, savecsv): the same
+// controls, named and captioned by its kind, with ChooserLogic behind them. It has no
+// owner and discards itself when it closes.
+class ChooserWindow : public QWidget, public ChooserView {
+  Q_OBJECT
+
+ public:
+  ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> action, FileSystem& files);
+
+  void showDrives(const std::vector<std::string>& names, std::size_t chosen) override;
+  void showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) override;
+  void showFiles(const std::vector<std::string>& names) override;
+  std::string fileName() const override;
+  std::string selectedFile() const override;
+  void beep() override;
+  void showMessage(std::string_view title, std::string_view text) override;
+  void closeWindow() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Opening a row rebuilds the list, so it waits until the list's own event is over.
+  void openFolderLater(int row);
+
+  std::unique_ptr<ChooserAction> action_;
+  ChooserLogic logic_;
+
+  QLabel* label1_ = nullptr;
+  QComboBox* drive1_ = nullptr;
+  QListWidget* file1_ = nullptr;
+  QListWidget* dir1_ = nullptr;
+  QLineEdit* text1_ = nullptr;
+  QPushButton* actionButton_ = nullptr;
+  QPushButton* exit_ = nullptr;
+};
+
+}  // namespace kelvara
