@@ -46,7 +46,7 @@ class WindowsPlatformTest : public ::testing::Test {
   fs::path folder_;
 };
 
-TEST_F(WindowsPlatformTest, IsAJapaneseSystem) {
+TEST(WindowsSystem, IsJapanese) {
   EXPECT_EQ(GetACP(), 932u);
   EXPECT_EQ(GetOEMCP(), 932u);
   const wchar_t* katakana = L"\u30ab\u30fc\u30c9";  // "カード"
