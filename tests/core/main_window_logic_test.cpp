@@ -2,31 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
+
+#include "tests/core/fake_main_view.h"
 
 namespace kelvara {
 namespace {
 
-// Records what the logic draws, as the main window would show it.
-class FakeMainView : public MainView {
- public:
-  void showCategoryName(std::string_view name) override { label1 = name; }
-  void showCount(int label, std::string_view text) override {
-    counts[label] = text;
-    ++countWrites;
-  }
-  void showFilePath(std::string_view path) override { filepath = path; }
-  void beep() override { ++beeps; }
-  void endProgram() override { ++ends; }
-
-  std::string label1;
-  std::string filepath;
-  std::map<int, std::string> counts;  // label index -> caption; absent means still blank
-  int countWrites = 0;
-  int beeps = 0;
-  int ends = 0;
-};
+using testing::FakeMainView;
 
 class MainWindowLogicTest : public ::testing::Test {
  protected:

@@ -48,6 +48,25 @@ inline ActionFactory LoggingActions(ActionLog& log) {
   };
 }
 
+// The one visible top-level window of that name, or nullptr.
+inline QWidget* OnlyWindow(const QString& name) {
+  QWidget* found = nullptr;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->objectName() != name || !window->isVisible()) continue;
+    if (found) qFatal("two windows named %s", qPrintable(name));
+    found = window;
+  }
+  return found;
+}
+
+// A control of a window, by name; the test stops when there is none.
+template <typename T = QWidget>
+T* ChildOf(QWidget* window, const char* name) {
+  T* found = window->findChild<T*>(QString::fromLatin1(name));
+  if (!found) qFatal("no control %s", name);
+  return found;
+}
+
 // A message box as the user saw it.
 struct SeenMessage {
   QString title;

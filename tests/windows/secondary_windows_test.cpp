@@ -42,24 +42,14 @@ class SecondaryWindowsTest : public QObject {
   ActionLog log_;
   std::unique_ptr<MainWindow> main_;
 
-  QWidget* only(const QString& name) {
-    QWidget* found = nullptr;
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-      if (window->objectName() != name || !window->isVisible()) continue;
-      if (found) qFatal("two windows named %s", qPrintable(name));
-      found = window;
-    }
-    return found;
-  }
+  QWidget* only(const QString& name) { return OnlyWindow(name); }
   void command(const char* button) {
     QTest::mouseClick(main_->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
   }
   void ver() { main_->findChild<QAction*>(QStringLiteral("ver"))->trigger(); }
   template <typename T>
   T* in(QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(QString::fromLatin1(name));
-    if (!found) qFatal("no control %s", name);
-    return found;
+    return ChildOf<T>(window, name);
   }
   QString folderPath() const {
     return QDir::toNativeSeparators(QDir(folder_.path()).canonicalPath());
