@@ -45,8 +45,10 @@ class FileActionsWindowTest : public QObject {
     if (!name.isEmpty()) QTest::keyClicks(ChildOf<QLineEdit>(chooser, "Text1"), name);
     MessageBoxAnswerer answerer;
     QTest::mouseClick(ChildOf<QPushButton>(chooser, button), Qt::LeftButton);
-    if (answerer.seen.size() != 1)
+    if (answerer.seen.size() != 1) {
+      for (const SeenMessage& seen : answerer.seen) qWarning() << seen.title << seen.text;
       qFatal("expected one message, saw %d", int(answerer.seen.size()));
+    }
     return answerer.seen.front();
   }
   QString label(const char* name) { return ChildOf<QLabel>(main_.get(), name)->text(); }
@@ -134,6 +136,35 @@ class FileActionsWindowTest : public QObject {
     QVERIFY2(empty.text.contains(QStringLiteral("値が 0 個しかないよ")), qPrintable(empty.text));
     QVERIFY(!load.isNull() && load->isVisible());
     for (Count count : state_.CollectionTable) QCOMPARE(count, Count(3));
+    QCOMPARE(label("filepath"), QString());
+  }
+
+  void folderOrFileGoneAfterItWasListed() {
+    QVERIFY(QDir(folder_.path()).mkdir(QStringLiteral("sub")));
+    QPointer<QWidget> save = open("save", "filesave");
+    auto* dir1 = ChildOf<QListWidget>(save, "Dir1");
+    DoubleClickRow(dir1, dir1->count() - 1);
+    QCoreApplication::processEvents();  // the folder opens once the double click is over
+    QCOMPARE(dir1->currentItem()->text().trimmed(), QStringLiteral("sub"));
+    QVERIFY(QDir(folder_.filePath(QStringLiteral("sub"))).removeRecursively());
+    const SeenMessage noFolder = act(save, "save", QStringLiteral("cards.txt"));
+    QCOMPARE(noFolder.title, kOops);
+    QVERIFY2(noFolder.text.contains(QStringLiteral("フォルダが見つからないよ")),
+             qPrintable(noFolder.text));
+    QVERIFY(!save.isNull() && save->isVisible());
+
+    QFile(folder_.filePath("soon gone.txt")).open(QIODevice::WriteOnly);
+    QPointer<QWidget> load = open("load", "fileopen");
+    auto* files = ChildOf<QListWidget>(load, "File1");
+    const QList<QListWidgetItem*> rows = files->findItems("soon gone.txt", Qt::MatchExactly);
+    QCOMPARE(rows.size(), 1);
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                      files->visualItemRect(rows.front()).center());
+    QVERIFY(QFile::remove(folder_.filePath("soon gone.txt")));
+    const SeenMessage noFile = act(load, "open", QString());
+    QCOMPARE(noFile.title, kOops);
+    QVERIFY2(noFile.text.contains(pathOf("soon gone.txt")), qPrintable(noFile.text));
+    QVERIFY(!load.isNull() && load->isVisible());
     QCOMPARE(label("filepath"), QString());
   }
 
