@@ -49,6 +49,9 @@ void StyleLabel(QWidget* label, const QFont& font, const QColor& textColor) {
 void StyleLabel(QWidget* label) {
   label->setAutoFillBackground(true);
   label->setBackgroundRole(QPalette::Button);
+  // Set after the background: a button-face background would otherwise draw the text in the
+  // button text colour, not the label's own.
+  label->setForegroundRole(QPalette::WindowText);
   if (auto* text = qobject_cast<QLabel*>(label)) {
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text->setFrameShape(QFrame::NoFrame);
