@@ -1,7 +1,6 @@
 // Drives on Windows: the logical drives, each with the process's own current folder.
 #include <windows.h>
 
-#include <array>
 #include <filesystem>
 
 #include "chooser/real_file_system.h"
@@ -12,12 +11,11 @@ namespace kelvara {
 std::vector<Drive> RealFileSystem::drives() {
   std::vector<Drive> drives;
   const DWORD letters = GetLogicalDrives();
+  // Every letter in use is offered; one without a medium, or mapped to a folder that is gone,
+  // says it is not ready when it is chosen.
   for (int i = 0; i < 26; ++i) {
     if (!(letters & (DWORD{1} << i))) continue;
     const wchar_t letter = static_cast<wchar_t>(L'A' + i);
-    const std::array<wchar_t, 4> root = {letter, L':', L'\\', L'\0'};
-    const UINT type = GetDriveTypeW(root.data());
-    if (type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR) continue;
     const std::string name = Utf8FromPath(std::filesystem::path(std::wstring{letter, L':'}));
     drives.push_back({name, name + "\\"});
   }

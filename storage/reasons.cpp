@@ -68,6 +68,7 @@ constexpr Reason kWindowsReasons[] = {
     {39, kDiskFull},            // ERROR_HANDLE_DISK_FULL
     {53, kNoNetwork},           // ERROR_BAD_NETPATH
     {65, kNoAccess},            // ERROR_NETWORK_ACCESS_DENIED
+    {66, kBadName},             // ERROR_BAD_DEV_TYPE: a device name such as "CON"
     {80, kExists},              // ERROR_FILE_EXISTS
     {112, kDiskFull},           // ERROR_DISK_FULL
     {123, kBadName},            // ERROR_INVALID_NAME

@@ -22,6 +22,16 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
   return 0;
 }
 
+// Windows takes names of up to 255 characters and whole paths shorter than MAX_PATH; past
+// that it says only "not found", which would send the user looking for a missing folder.
+bool FitsWindowsLimits(const std::filesystem::path& path) {
+  constexpr std::size_t kLongestName = 255;
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(path, error);
+  return path.filename().native().size() <= kLongestName &&
+         (error || full.native().size() < MAX_PATH);
+}
+
 }  // namespace
 
 void RemoveIfAbandoned(const std::filesystem::path& temp) {
@@ -31,6 +41,10 @@ void RemoveIfAbandoned(const std::filesystem::path& temp) {
 }
 
 FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes) {
+  // The temporary name is the longer one unless the target's name is long itself.
+  if (!FitsWindowsLimits(target) || !FitsWindowsLimits(TempPathBeside(target))) {
+    return {false, ReasonForWindowsError(ERROR_FILENAME_EXCED_RANGE)};
+  }
   // A read-only file is not replaced behind the user's back, whatever the move would allow.
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {

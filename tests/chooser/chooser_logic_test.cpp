@@ -2,48 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/chooser/fake_chooser_view.h"
 #include "tests/chooser/fake_file_system.h"
 
 namespace kelvara {
 namespace {
 
 const std::string kOops = "message もーしょうがないなぁ…ちゃんは ";
-
-// Records what the logic shows; beeps, messages and closing go into one log to keep order.
-class FakeChooserView : public ChooserView {
- public:
-  void showDrives(const std::vector<std::string>& names, std::size_t chosen) override {
-    drives = names;
-    drive = chosen;
-  }
-  void showFolders(const std::vector<FolderRow>& shown, std::size_t openRow) override {
-    rows = shown;
-    open = openRow;
-  }
-  void showFiles(const std::vector<std::string>& names) override { files = names; }
-  std::string fileName() const override { return "n.txt"; }
-  std::string selectedFile() const override { return "picked.txt"; }
-  void beep() override { events.push_back("beep"); }
-  void showMessage(std::string_view title, std::string_view text) override {
-    events.push_back("message " + std::string(title) + " " + std::string(text));
-  }
-  void closeWindow() override { events.push_back("close"); }
-
-  std::string openFolder() const { return rows.at(open).path; }
-  std::size_t rowOf(const std::string& path) const {
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (rows[i].path == Native(path)) return i;
-    }
-    return rows.size();
-  }
-
-  std::vector<std::string> drives;
-  std::size_t drive = 99;
-  std::vector<FolderRow> rows;
-  std::size_t open = 99;
-  std::vector<std::string> files;
-  std::vector<std::string> events;
-};
 
 class RecordingAction : public ChooserAction {
  public:

@@ -1,9 +1,8 @@
 // Saves a changing table to one file over and over until it is killed. After each save that
 // succeeded it reports the save's number on standard output, so the test knows which saves
 // were complete when the kill came.
-#include <unistd.h>
-
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -22,6 +21,9 @@ int main(int argc, char* argv[]) {
     char line[24];
     char* end = std::to_chars(line, line + sizeof line - 1, number).ptr;
     *end++ = '\n';
-    if (::write(STDOUT_FILENO, line, static_cast<std::size_t>(end - line)) < 0) return 1;
+    if (std::fwrite(line, 1, static_cast<std::size_t>(end - line), stdout) == 0 ||
+        std::fflush(stdout) != 0) {
+      return 1;
+    }
   }
 }

@@ -1,0 +1,188 @@
+// The chooser on the machine's own drives: the logical drives as they come and go, each
+// drive's current folder, and saves and loads through the real file actions, down to the root
+// of a drive.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "chooser/chooser_logic.h"
+#include "chooser/chooser_path.h"
+#include "chooser/file_actions.h"
+#include "chooser/real_file_system.h"
+#include "core/utf8_path.h"
+#include "storage/collection_file.h"
+#include "tests/chooser/fake_chooser_view.h"
+#include "tests/storage/file_system_helpers.h"
+
+namespace kelvara {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kNotReady = "message もーしょうがないなぁ…ちゃんは デバイスが準備されていないよ";
+
+class MainViewLog : public MainView {
+ public:
+  void showCategoryName(std::string_view) override {}
+  void showCount(int, std::string_view) override {}
+  void showFilePath(std::string_view path) override { shownPath = path; }
+  void beep() override {}
+  void endProgram() override {}
+  std::string shownPath;
+};
+
+// A drive letter mapped to a folder while the object lives, as "subst" maps one.
+class MappedLetter {
+ public:
+  explicit MappedLetter(const fs::path& target) {
+    const DWORD used = ::GetLogicalDrives();
+    for (wchar_t letter = L'Y'; letter > L'D' && device_.empty(); --letter) {
+      if (!(used & (DWORD{1} << (letter - L'A')))) device_ = {letter, L':'};
+    }
+    EXPECT_FALSE(device_.empty()) << "no free drive letter";
+    EXPECT_TRUE(::DefineDosDeviceW(0, device_.c_str(), target.c_str())) << ::GetLastError();
+  }
+  ~MappedLetter() { unmap(); }
+  MappedLetter(const MappedLetter&) = delete;
+  MappedLetter& operator=(const MappedLetter&) = delete;
+
+  std::string name() const { return Utf8FromPath(device_); }
+  void unmap() {
+    if (!device_.empty()) ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device_.c_str(), nullptr);
+  }
+
+ private:
+  std::wstring device_;
+};
+
+std::size_t IndexOf(const std::vector<std::string>& names, const std::string& name) {
+  return static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
+}
+
+std::vector<std::string> DriveNames(RealFileSystem& files) {
+  std::vector<std::string> names;
+  for (const Drive& drive : files.drives()) {
+    EXPECT_EQ(drive.root, drive.name + "\\");
+    names.push_back(drive.name);
+  }
+  return names;
+}
+
+class DrivesOnWindowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fs::current_path(folder.path()); }
+  void TearDown() override { fs::current_path(previous); }
+
+  // The drive that holds the scratch folder (C: under wine).
+  Drive workingDrive() const {
+    const std::string name = Utf8FromPath(folder.path().root_name());
+    return {name, name + "\\"};
+  }
+
+  const fs::path previous = fs::current_path();
+  testing::ScratchFolder folder;
+  RealFileSystem files;
+  FakeChooserView view;
+  Module1 state;
+  MainViewLog mainView;
+  MainWindowLogic mainWindow{state, mainView};
+};
+
+TEST_F(DrivesOnWindowsTest, LettersComeAndGoAndOneLeadingNowhereIsNotReady) {
+  MappedLetter letter(folder / "gone");
+  const std::vector<std::string> names = DriveNames(files);
+  EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+  EXPECT_LT(IndexOf(names, workingDrive().name), names.size());
+  ASSERT_LT(IndexOf(names, letter.name()), names.size());
+
+  const auto action = MakeFileAction(ChooserKind::filesave, state, mainWindow);
+  ChooserLogic logic(ChooserKind::filesave, files, view, *action);
+  logic.Form_Load();
+  EXPECT_EQ(view.drives, names);
+  EXPECT_EQ(view.drive, IndexOf(names, workingDrive().name));
+  const std::vector<FolderRow> rows = view.rows;
+  logic.Drive1_Change(IndexOf(names, letter.name()));
+  EXPECT_EQ(view.events, (std::vector<std::string>{"beep", kNotReady}));
+  EXPECT_EQ(view.rows, rows);
+
+  // Unmapped while the window shows it: gone from the next list, not ready when chosen.
+  letter.unmap();
+  const std::vector<std::string> after = DriveNames(files);
+  EXPECT_EQ(IndexOf(after, letter.name()), after.size());
+  logic.Drive1_Change(IndexOf(names, letter.name()));
+  EXPECT_EQ(view.events, (std::vector<std::string>{"beep", kNotReady, "beep", kNotReady}));
+  EXPECT_EQ(view.rows, rows);
+}
+
+TEST_F(DrivesOnWindowsTest, EachDriveKeepsTheCurrentFolderThisProcessHasForIt) {
+  // Another drive that can be read, and a folder on it.
+  std::vector<Drive> drives = files.drives();
+  const auto other = std::find_if(drives.begin(), drives.end(), [&](const Drive& drive) {
+    return drive.name != workingDrive().name && !files.list(drive.root).folders.empty();
+  });
+  if (other == drives.end()) GTEST_SKIP() << "no second drive with a folder to go to";
+  const std::string otherFolder = ChildFolder(other->root, files.list(other->root).folders[0]);
+  // Windows keeps the current folder of every drive but the current one in the environment,
+  // where the command prompt that started a program leaves it.
+  const std::wstring variable = L"=" + PathFromUtf8(other->name).wstring();
+  ASSERT_TRUE(::SetEnvironmentVariableW(variable.c_str(), PathFromUtf8(otherFolder).c_str()));
+
+  EXPECT_EQ(files.currentFolder(workingDrive()), Utf8FromPath(folder.path()));
+  EXPECT_EQ(files.currentFolder(*other), otherFolder);
+  const auto action = MakeFileAction(ChooserKind::filesave, state, mainWindow);
+  ChooserLogic logic(ChooserKind::filesave, files, view, *action);
+  logic.Form_Load();
+  EXPECT_EQ(view.openFolder(), Utf8FromPath(folder.path()));
+  logic.Drive1_Change(static_cast<std::size_t>(other - drives.begin()));
+  EXPECT_EQ(view.openFolder(), otherFolder);
+  EXPECT_TRUE(view.events.empty());
+
+  ::SetEnvironmentVariableW(variable.c_str(), nullptr);
+  EXPECT_EQ(files.currentFolder(*other), other->root);
+}
+
+TEST_F(DrivesOnWindowsTest, SavesLandWhereTheComposedPathSaysDownToADrivesRoot) {
+  CountTable table{};
+  table.front() = kCountMin;
+  table.back() = 7;
+  state.CollectionTable = table;
+  const auto save = MakeFileAction(ChooserKind::filesave, state, mainWindow);
+  ChooserLogic saving(ChooserKind::filesave, files, view, *save);
+  saving.Form_Load();
+
+  // In a folder: one separator, and a Japanese name with blanks as typed.
+  view.typed = "カード 一覧.txt";
+  saving.action_Click();
+  EXPECT_EQ(state.ChosenPath, Utf8FromPath(folder.path()) + "\\カード 一覧.txt");
+  EXPECT_EQ(testing::Contents(folder / "カード 一覧.txt"), CollectionFileBytes(table));
+  EXPECT_EQ(mainView.shownPath, state.ChosenPath);
+
+  // At the drive's root the separator stands twice, and the file lands in the root.
+  saving.openFolder(0);
+  view.typed = "kelvara 試験 " + std::to_string(::GetCurrentProcessId()) + ".txt";
+  const fs::path inRoot = folder.path().root_path() / PathFromUtf8(view.typed);
+  saving.action_Click();
+  const std::string contents = testing::Contents(inRoot);
+  std::error_code ignored;
+  fs::remove(inRoot, ignored);
+  EXPECT_EQ(state.ChosenPath, workingDrive().root + "\\" + view.typed);
+  EXPECT_EQ(contents, CollectionFileBytes(table));
+  for (const std::string& name : testing::Names(folder.path().root_path())) {
+    EXPECT_FALSE(name.starts_with(".kelvara-")) << name;
+  }
+
+  // Loaded back from the folder through the open chooser.
+  state.CollectionTable = CountTable{};
+  const auto load = MakeFileAction(ChooserKind::fileopen, state, mainWindow);
+  ChooserLogic loading(ChooserKind::fileopen, files, view, *load);
+  loading.Form_Load();
+  view.picked = "カード 一覧.txt";
+  loading.action_Click();
+  EXPECT_EQ(state.CollectionTable, table);
+}
+
+}  // namespace
+}  // namespace kelvara
