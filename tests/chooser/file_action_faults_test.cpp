@@ -1,5 +1,6 @@
-// Faults of the real file system under each of the four file actions: the user is told what
-// went wrong with which file, and the file, the counts and `filepath` stay as they were.
+// Faults of the real file system under the chooser and each of the four file actions: the
+// user is told what went wrong with which file, and the file, the counts and `filepath` stay
+// as they were.
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "chooser/file_actions.h"
+#include "chooser/real_file_system.h"
 #include "storage/reasons.h"
 #include "tests/core/fake_main_view.h"
 #include "tests/storage/file_system_helpers.h"
@@ -89,6 +91,17 @@ TEST_F(FileActionFaultsTest, UnreadableFileIsNotLoaded) {
   fs::permissions(folder / "secret.txt", fs::perms::owner_write);
   testing::RunAsOrdinaryUser(
       [&] { expectRefused(ChooserKind::fileopen, folder / "secret.txt", ReasonForErrno(EACCES)); });
+}
+
+TEST_F(FileActionFaultsTest, LockedFolderCannotBeListed) {
+  fs::create_directory(folder / "locked");
+  Put(folder / "locked" / "secret.txt", kOld);
+  fs::permissions(folder / "locked", fs::perms::none);
+  testing::RunAsOrdinaryUser([&] {
+    const FolderListing locked = RealFileSystem().list((folder / "locked").string());
+    EXPECT_FALSE(locked.readable);
+    EXPECT_EQ(locked.reason, "見せてもらえないの");
+  });
 }
 
 TEST_F(FileActionFaultsTest, AFolderOfThatNameIsNoFile) {
