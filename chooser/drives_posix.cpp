@@ -32,7 +32,7 @@ std::vector<Drive> RealFileSystem::drives() {
 }
 
 std::string RealFileSystem::currentFolder(const Drive& drive) {
-  const std::string working = workingFolder();
+  std::string working = workingFolder();
   if (!working.empty() && RootHolding(drives(), working) == drive.root) return working;
   return drive.root;
 }

@@ -95,7 +95,13 @@ ChooserWindow::ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> ac
     if (index >= 0) logic_.Drive1_Change(static_cast<std::size_t>(index));
   });
   connect(dir1_, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { openFolderLater(dir1_->row(item)); });
+          [this](QListWidgetItem* item) { emit folderRowOpened(dir1_->row(item)); });
+  connect(
+      this, &ChooserWindow::folderRowOpened, this,
+      [this](int row) {
+        if (row >= 0) logic_.openFolder(static_cast<std::size_t>(row));
+      },
+      Qt::QueuedConnection);
   connect(exit_, &QPushButton::clicked, this, [this] { logic_.exit_Click(); });
   connect(actionButton_, &QPushButton::clicked, this, [this] { logic_.action_Click(); });
 
@@ -115,7 +121,7 @@ void ChooserWindow::showFolders(const std::vector<FolderRow>& rows, std::size_t 
   const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
   for (const FolderRow& row : rows) {
-    const QString indent(row.depth * kIndentBlanks, QLatin1Char(' '));
+    const QString indent(qsizetype{row.depth} * kIndentBlanks, QLatin1Char(' '));
     dir1_->addItem(
         new QListWidgetItem(row.open ? openIcon : closedIcon, indent + FromUtf8(row.name)));
   }
@@ -153,18 +159,11 @@ bool ChooserWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == dir1_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      openFolderLater(dir1_->currentRow());
+      emit folderRowOpened(dir1_->currentRow());
       return true;
     }
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void ChooserWindow::openFolderLater(int row) {
-  if (row < 0) return;
-  QMetaObject::invokeMethod(
-      this, [this, row] { logic_.openFolder(static_cast<std::size_t>(row)); },
-      Qt::QueuedConnection);
 }
 
 }  // namespace kelvara

@@ -34,13 +34,15 @@ class ChooserWindow : public QWidget, public ChooserView {
   void showMessage(std::string_view title, std::string_view text) override;
   void closeWindow() override;
 
+ signals:
+  // A row of the directory list was opened. Connected queued: opening a row rebuilds the
+  // list, so it waits until the list's own event is over.
+  void folderRowOpened(int row);
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Opening a row rebuilds the list, so it waits until the list's own event is over.
-  void openFolderLater(int row);
-
   std::unique_ptr<ChooserAction> action_;
   ChooserLogic logic_;
 
