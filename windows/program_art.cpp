@@ -10,8 +10,8 @@ namespace kelvara {
 namespace {
 
 // The icon's pictures, each decoded only when something first asks for its size. Decoding
-// all six (up to 256 px) for every window that sets the icon was a fifth of the start-up,
-// and the offscreen platform never asks for one.
+// all six (up to 256 px) for every window that sets the icon was a fifth of the start-up;
+// the offscreen platform never asks for one, X11 for each size once.
 class ProgramIconEngine final : public QIconEngine {
  public:
   ProgramIconEngine() {
@@ -55,10 +55,12 @@ class ProgramIconEngine final : public QIconEngine {
     return covering == files_.end() ? files_.lastKey() : covering.key();
   }
 
+  // Through QPixmap's file cache: the application's icon and each window's are separate
+  // engines, and X11 asks both for every size; a picture is still decoded once.
   const QIcon& decodedFor(const QSize& size) {
     const int side = bestSide(size);
     if (side > 0 && !decodedSides_.contains(side)) {
-      decoded_.addFile(files_.value(side));
+      decoded_.addPixmap(QPixmap(files_.value(side)));
       decodedSides_.insert(side);
     }
     return decoded_;
