@@ -3,20 +3,12 @@
 
 #include <charconv>
 
+#include "bench/no_view.h"
 #include "core/collection.h"
 #include "core/main_window_logic.h"
 
 namespace kelvara::bench {
 namespace {
-
-class NoView : public MainView {
- public:
-  void showCategoryName(std::string_view) override {}
-  void showCount(int, std::string_view) override {}
-  void showFilePath(std::string_view) override {}
-  void beep() override {}
-  void endProgram() override {}
-};
 
 // Left and right presses in turn: the count stays at 0 and 1, clear of the limits.
 void CoreCountEdit(benchmark::State& run) {

@@ -130,6 +130,26 @@ class IconTest : public QObject {
     }
   }
 
+  // The window system is told every size without a picture being decoded for it, and each
+  // size gives its own picture; sizes in between come from the next larger one.
+  void programIconOffersEveryDesktopSize() {
+    const QIcon icon = kelvara::ProgramIcon();
+    QVERIFY(!icon.isNull());
+    QList<QSize> sizes;
+    for (int side : {16, 32, 48, 64, 128, 256}) sizes << QSize(side, side);
+    QCOMPARE(icon.availableSizes(), sizes);
+    for (const QSize& size : sizes) {
+      const QImage desktop(kResources + QStringLiteral("/icons/kelvara-%1.png").arg(size.width()));
+      QCOMPARE(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
+               desktop.convertToFormat(QImage::Format_ARGB32));
+    }
+    QCOMPARE(icon.actualSize(QSize(40, 40)), QSize(40, 40));
+    QCOMPARE(icon.actualSize(QSize(512, 300)), QSize(256, 256));
+    const QImage between = icon.pixmap(40).toImage();
+    QCOMPARE(between.size(), QSize(40, 40));
+    QVERIFY(Agreement(Shape(between, 16), Shape(IconFilePictures().at(1), 16)) >= 0.9);
+  }
+
   void everyWindowCarriesTheProgramIcon() {
     const QImage expected = kelvara::ProgramIcon().pixmap(32).toImage();
     QCOMPARE(expected.size(), QSize(32, 32));
