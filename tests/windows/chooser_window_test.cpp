@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -8,28 +7,23 @@
 #include <QtTest>
 
 #include "tests/chooser/fake_file_system.h"
-#include "tests/windows/chooser_support.h"
+#include "tests/windows/window_support.h"
 #include "windows/chooser_window.h"
 
 using namespace kelvara;
 
 namespace {
 
-struct Control {
-  const char* name;  // nullptr: the action button
-  int left, top, width, height;
+// What tells the four windows apart: name, caption, action button and its caption.
+const struct {
+  ChooserKind kind;
+  const char *name, *caption, *button, *buttonCaption;
+} kKinds[] = {
+    {ChooserKind::filesave, "filesave", "file save", "save", "save"},
+    {ChooserKind::fileopen, "fileopen", "file open", "open", "open"},
+    {ChooserKind::savehtml, "savehtml", "save html", "savehtml", "html"},
+    {ChooserKind::savecsv, "savecsv", "save csv", "savecsv", "csv"},
 };
-
-// The controls every chooser window has, in focus order, laid out in twips.
-const Control kControls[] = {
-    {"Drive1", 120, 720, 2295, 300},  {"File1", 2760, 720, 2895, 2970},
-    {"Dir1", 120, 1200, 2295, 2400},  {"Text1", 120, 3960, 5535, 375},
-    {nullptr, 3000, 4560, 1215, 375}, {"exit", 4440, 4560, 1215, 375},
-};
-
-int Px(int twips) {
-  return qRound(twips / 15.0);
-}
 
 QStringList Texts(QListWidget* list) {
   QStringList texts;
@@ -37,44 +31,30 @@ QStringList Texts(QListWidget* list) {
   return texts;
 }
 
-const QString kOops = QStringLiteral("もーしょうがないなぁ…ちゃんは");
-
 }  // namespace
 
-Q_DECLARE_METATYPE(ChooserKind)
-
+// A chooser window on a fake file system, with a drive that has no medium.
 class ChooserWindowTest : public QObject {
   Q_OBJECT
 
  private:
   FakeFileSystem files_;
-  ActionLog log_;
+  std::vector<std::string> paths_;  // what the action button ran
   QPointer<ChooserWindow> window_;
 
   void open(ChooserKind kind) {
-    window_ = new ChooserWindow(kind, std::make_unique<LoggingAction>(log_), files_);
+    window_ = new ChooserWindow(kind, std::make_unique<LoggingAction>(paths_), files_);
     window_->show();
     QApplication::setActiveWindow(window_);
     QVERIFY(QTest::qWaitForWindowActive(window_));
   }
   template <typename T = QWidget>
-  T* child(const QString& name) {
-    T* found = window_->findChild<T*>(name);
-    if (!found) qFatal("no control %s", qPrintable(name));
-    return found;
-  }
-  QListWidget* list(const char* name) { return child<QListWidget>(QString::fromLatin1(name)); }
-  QLineEdit* text1() { return child<QLineEdit>(QStringLiteral("Text1")); }
-  QComboBox* drive1() { return child<QComboBox>(QStringLiteral("Drive1")); }
-  // Typed through the input method, as Japanese names are.
-  void type(const QString& text) {
-    QInputMethodEvent commit;
-    commit.setCommitString(text);
-    QApplication::sendEvent(text1(), &commit);
+  T* child(const char* name) {
+    return ChildOf<T>(window_, name);
   }
   void clickRow(QListWidget* list, int row) {
-    const QRect rect = list->visualItemRect(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
   }
 
  private slots:
@@ -89,224 +69,99 @@ class ChooserWindowTest : public QObject {
     files_.add("/home/yu", {"cards", "Album"}, {"b.txt", "a.txt", "メモ.txt"});
     files_.add("/home/yu/cards", {}, {"2024.txt"});
     files_.add("/media/usb", {}, {"x.csv"});
-    log_ = ActionLog{};
+    paths_.clear();
   }
   void cleanup() { delete window_.data(); }
 
-  void layout_data() {
-    QTest::addColumn<ChooserKind>("kind");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("buttonCaption");
-    QTest::newRow("filesave") << ChooserKind::filesave << "filesave"
-                              << "file save"
-                              << "save"
-                              << "save";
-    QTest::newRow("fileopen") << ChooserKind::fileopen << "fileopen"
-                              << "file open"
-                              << "open"
-                              << "open";
-    QTest::newRow("savehtml") << ChooserKind::savehtml << "savehtml"
-                              << "save html"
-                              << "savehtml"
-                              << "html";
-    QTest::newRow("savecsv") << ChooserKind::savecsv << "savecsv"
-                             << "save csv"
-                             << "savecsv"
-                             << "csv";
-  }
-  void layout() {
-    QFETCH(ChooserKind, kind);
-    QFETCH(QString, name);
-    QFETCH(QString, caption);
-    QFETCH(QString, button);
-    QFETCH(QString, buttonCaption);
-    open(kind);
+  void everyKindHasItsLayoutAndFocusOrder() {
+    for (const auto& kind : kKinds) {
+      open(kind.kind);
+      QCOMPARE(window_->objectName(), kind.name);
+      QCOMPARE(window_->windowTitle(), kind.caption);
+      QCOMPARE(window_->size(), QSize(401, 348));
+      QCOMPARE(window_->minimumSize(), window_->maximumSize());  // cannot be resized
+      const Qt::WindowFlags flags = window_->windowFlags();
+      QVERIFY(flags & Qt::WindowCloseButtonHint);
+      QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+      QCOMPARE(window_->windowType(), Qt::Window);  // a tool window would float over the others
 
-    QCOMPARE(window_->objectName(), name);
-    QCOMPARE(window_->windowTitle(), caption);
-    QCOMPARE(window_->size(), QSize(401, 348));
-    QCOMPARE(window_->minimumSize(), window_->maximumSize());  // cannot be resized
-    const Qt::WindowFlags flags = window_->windowFlags();
-    QVERIFY(flags & Qt::WindowCloseButtonHint);
-    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(window_->windowType(), Qt::Window);  // a tool window would float over the main one
-    QVERIFY(window_->testAttribute(Qt::WA_DeleteOnClose));
-    QVERIFY(!window_->parentWidget());
-    QCOMPARE(window_->windowModality(), Qt::NonModal);
-
-    auto* label = child<QLabel>(QStringLiteral("Label1"));
-    QCOMPARE(label->text(), caption);
-    QCOMPARE(label->geometry(), QRect(Px(120), Px(120), Px(3135), Px(615)));
-    QCOMPARE(label->font().pointSizeF(), 14.25);
-    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QVERIFY(label->autoFillBackground());
-    QCOMPARE(label->focusPolicy(), Qt::NoFocus);
-
-    for (const Control& control : kControls) {
-      const QString controlName = control.name ? QString::fromLatin1(control.name) : button;
-      QWidget* widget = child(controlName);
-      QCOMPARE(widget->geometry(),
-               QRect(Px(control.left), Px(control.top), Px(control.width), Px(control.height)));
-      QVERIFY2(widget->isVisible() && widget->isEnabled(), qPrintable(controlName));
-      if (auto* push = qobject_cast<QPushButton*>(widget)) {
-        QVERIFY(!push->isDefault() && !push->autoDefault());
+      CheckControl(window_, {"Label1", kind.caption, 120, 120, 3135, 615, 14.25, Qt::blue});
+      // The rest in focus order: Tab walks them and comes back to the first.
+      const ControlRow rows[] = {
+          {"Drive1", nullptr, 120, 720, 2295, 300},
+          {"File1", nullptr, 2760, 720, 2895, 2970},
+          {"Dir1", nullptr, 120, 1200, 2295, 2400},
+          {"Text1", "", 120, 3960, 5535, 375},
+          {kind.button, kind.buttonCaption, 3000, 4560, 1215, 375},
+          {"exit", "exit", 4440, 4560, 1215, 375},
+      };
+      for (const ControlRow& row : rows) {
+        CheckControl(window_, row);
+        QCOMPARE(QApplication::focusWidget()->objectName(), row.name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       }
-    }
-    QCOMPARE(child<QPushButton>(button)->text(), buttonCaption);
-    QCOMPARE(child<QPushButton>(QStringLiteral("exit"))->text(), QStringLiteral("exit"));
-    QCOMPARE(list("File1")->selectionMode(), QAbstractItemView::SingleSelection);
-    QCOMPARE(text1()->text(), QString());
-    text1()->setText(QString(40000, QLatin1Char('x')));  // no length limit
-    QCOMPARE(text1()->text().size(), 40000);
+      QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Drive1"));
+      QCOMPARE(child<QListWidget>("File1")->selectionMode(), QAbstractItemView::SingleSelection);
+      child<QLineEdit>("Text1")->setText(QString(40000, QLatin1Char('x')));  // no length limit
+      QCOMPARE(child<QLineEdit>("Text1")->text().size(), 40000);
 
-    window_->close();  // the close box discards the window
-    QTRY_VERIFY(window_.isNull());
-  }
-
-  void tabWalksTheFixedFocusOrder_data() { layout_data(); }
-  void tabWalksTheFixedFocusOrder() {
-    QFETCH(ChooserKind, kind);
-    QFETCH(QString, button);
-    open(kind);
-    const QStringList order = {"Drive1", "File1", "Dir1", "Text1", button, "exit", "Drive1"};
-    QCOMPARE(QApplication::focusWidget()->objectName(), order[0]);
-    for (int i = 1; i < order.size(); ++i) {
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
+      window_->close();  // the close box discards the window
+      QTRY_VERIFY(window_.isNull());
     }
   }
 
-  void onlyOpeningAFolderMovesTheLists() {
+  void listsMoveOnlyWhenAFolderOrAReadyDriveIsChosen() {
     open(ChooserKind::filesave);
-    QListWidget* dir1 = list("Dir1");
-    QListWidget* file1 = list("File1");
-    QCOMPARE(drive1()->currentText(), QStringLiteral("/"));
-    QCOMPARE(Texts(dir1), (QStringList{QString::fromStdString(Native("/")), "  home", "    yu",
-                                       "      Album", "      cards"}));
-    QCOMPARE(dir1->currentRow(), 2);
-    QTest::keyClicks(text1(), "name.txt");
-
-    clickRow(dir1, 4);  // selecting "cards" opens nothing
-    QTest::qWait(20);
-    QCOMPARE(dir1->count(), 5);
-    QCOMPARE(file1->count(), 3);
-
-    DoubleClickRow(dir1, 4);
-    QTRY_COMPARE(Texts(file1), QStringList{"2024.txt"});
-    QCOMPARE(Texts(dir1).last(), QStringLiteral("      cards"));
-    QCOMPARE(dir1->currentRow(), 3);
-
-    dir1->setFocus();  // Enter on a row opens it too: the root
-    QTest::keyClick(dir1, Qt::Key_Home);
-    QTest::keyClick(dir1, Qt::Key_Return);
-    QTRY_COMPARE(dir1->count(), 3);
-    QCOMPARE(file1->count(), 0);
-    QCOMPARE(text1()->text(), QStringLiteral("name.txt"));
-    QVERIFY(log_.paths.empty());
-  }
-
-  void fileClicksEnterAndEscapeTriggerNothing() {
-    open(ChooserKind::filesave);
-    MessageBoxAnswerer answerer;  // a message box here would be a fault, not a hang
-    QTest::keyClicks(text1(), "typed");
-    clickRow(list("File1"), 1);
-    QCOMPARE(list("File1")->selectedItems().front()->text(), QStringLiteral("b.txt"));
-    QCOMPARE(text1()->text(), QStringLiteral("typed"));
-    QTest::keyClick(text1(), Qt::Key_Return);
-    QTest::keyClick(text1(), Qt::Key_Escape);
-    QTest::keyClick(list("File1"), Qt::Key_Escape);
-    QTest::qWait(20);
-    QVERIFY(log_.paths.empty());
-    QVERIFY(answerer.seen.isEmpty());
-    QVERIFY(window_ && window_->isVisible());
-  }
-
-  void actionGetsTheComposedPathAndSuccessClosesTheWindow_data() {
-    QTest::addColumn<ChooserKind>("kind");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<int>("fileRow");  // -1: none selected
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("save takes Text1") << ChooserKind::filesave << " my cards .txt" << 0 << "save"
-                                      << " my cards .txt";
-    QTest::newRow("save with nothing typed") << ChooserKind::filesave << "" << -1 << "save"
-                                             << "";
-    QTest::newRow("open takes the file") << ChooserKind::fileopen << "ignored.txt" << 2 << "open"
-                                         << "メモ.txt";
-    QTest::newRow("open with none selected")
-        << ChooserKind::fileopen << "ignored.txt" << -1 << "open"
-        << "";
-    QTest::newRow("html takes Text1") << ChooserKind::savehtml << "カード.html" << 1 << "savehtml"
-                                      << "カード.html";
-    QTest::newRow("csv takes Text1") << ChooserKind::savecsv << "out.csv" << -1 << "savecsv"
-                                     << "out.csv";
-  }
-  void actionGetsTheComposedPathAndSuccessClosesTheWindow() {
-    QFETCH(ChooserKind, kind);
-    QFETCH(QString, typed);
-    QFETCH(int, fileRow);
-    QFETCH(QString, button);
-    QFETCH(QString, name);
-    open(kind);
-    type(typed);
-    if (fileRow >= 0) clickRow(list("File1"), fileRow);
-
     MessageBoxAnswerer answerer;
-    log_.outcome = {true, "現在の状態を保存したよ"};
-    QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
-    QCOMPARE(log_.paths, std::vector<std::string>{Native("/home/yu/") + name.toStdString()});
+    auto* drive1 = child<QComboBox>("Drive1");
+    auto* dir1 = child<QListWidget>("Dir1");
+    auto* file1 = child<QListWidget>("File1");
+    auto* text1 = child<QLineEdit>("Text1");
+    QCOMPARE(drive1->currentText(), QStringLiteral("/"));
+    const QStringList home = {QString::fromStdString(Native("/")), "  home", "    yu",
+                              "      Album", "      cards"};
+    QCOMPARE(Texts(dir1), home);
+    QCOMPARE(dir1->currentRow(), 2);
+    QCOMPARE(Texts(file1), (QStringList{"a.txt", "b.txt", "メモ.txt"}));
+
+    // Typing, Enter and Esc, selecting a file or a folder: nothing happens.
+    QTest::keyClicks(text1, "name.txt");
+    QTest::keyClick(text1, Qt::Key_Return);
+    QTest::keyClick(text1, Qt::Key_Escape);
+    clickRow(file1, 1);
+    QTest::keyClick(file1, Qt::Key_Escape);
+    clickRow(dir1, 4);
+    QTest::qWait(20);
+    QCOMPARE(file1->count(), 3);
+    QCOMPARE(text1->text(), QStringLiteral("name.txt"));
+    QVERIFY(paths_.empty() && answerer.seen.isEmpty() && window_->isVisible());
+
+    // A drive without a medium: a warning, and the lists stay until a ready drive is chosen.
+    drive1->setFocus();
+    QTest::keyClick(drive1, Qt::Key_End);
     QCOMPARE(answerer.seen.size(), 1);
-    QCOMPARE(answerer.seen[0].title, QStringLiteral("あのね"));
-    QCOMPARE(answerer.seen[0].text, QStringLiteral("現在の状態を保存したよ"));
+    QCOMPARE(answerer.seen[0].title, QStringLiteral("もーしょうがないなぁ…ちゃんは"));
+    QCOMPARE(answerer.seen[0].text, QStringLiteral("デバイスが準備されていないよ"));
     QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);  // the exclamation mark
     QCOMPARE(answerer.seen[0].buttons, 1);
-    QTRY_VERIFY(window_.isNull());
-  }
+    QCOMPARE(drive1->currentText(), QStringLiteral("cd"));
+    QCOMPARE(Texts(dir1), home);
+    QCOMPARE(file1->count(), 3);
+    QTest::keyClick(drive1, Qt::Key_Up);
+    QCOMPARE(Texts(file1), QStringList{"x.csv"});
+    QCOMPARE(Texts(dir1).last(), QStringLiteral("    usb"));
 
-  void failedActionKeepsTheWindowAsItWas() {
-    open(ChooserKind::filesave);
-    QTest::keyClicks(text1(), "full.txt");
-    clickRow(list("File1"), 0);
-    const QStringList dirs = Texts(list("Dir1"));
-
-    MessageBoxAnswerer answerer;
-    log_.outcome = {false, "「/home/yu/full.txt」に書けないよ（いっぱいなの）"};
-    QTest::mouseClick(child<QPushButton>(QStringLiteral("save")), Qt::LeftButton);
+    // Opening a folder, by a double click or by Enter, moves both lists.
+    DoubleClickRow(dir1, 0);
+    QTRY_COMPARE(Texts(dir1),
+                 (QStringList{QString::fromStdString(Native("/")), "  home", "  media"}));
+    QCOMPARE(file1->count(), 0);
+    dir1->setFocus();
+    QTest::keyClick(dir1, Qt::Key_Down);
+    QTest::keyClick(dir1, Qt::Key_Return);
+    QTRY_COMPARE(Texts(dir1).last(), QStringLiteral("    yu"));
+    QCOMPARE(dir1->currentRow(), 1);
     QCOMPARE(answerer.seen.size(), 1);
-    QCOMPARE(answerer.seen[0].title, kOops);
-    QCOMPARE(answerer.seen[0].text,
-             QStringLiteral("「/home/yu/full.txt」に書けないよ（いっぱいなの）"));
-    QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
-    QCOMPARE(answerer.seen[0].buttons, 1);
-    QTest::qWait(20);
-    QVERIFY(window_ && window_->isVisible());
-    QCOMPARE(text1()->text(), QStringLiteral("full.txt"));
-    QCOMPARE(Texts(list("Dir1")), dirs);
-    QCOMPARE(list("File1")->selectedItems().front()->text(), QStringLiteral("a.txt"));
-  }
-
-  void driveWithoutMediumWarnsAndKeepsTheListsUntilAReadyOne() {
-    open(ChooserKind::filesave);
-    const QStringList dirs = Texts(list("Dir1"));
-    MessageBoxAnswerer answerer;
-    drive1()->setFocus();
-    QTest::keyClick(drive1(), Qt::Key_End);  // "cd": no medium
-    QCOMPARE(answerer.seen.size(), 1);
-    QCOMPARE(answerer.seen[0].title, kOops);
-    QCOMPARE(answerer.seen[0].text, QStringLiteral("デバイスが準備されていないよ"));
-    QCOMPARE(answerer.seen[0].icon, QMessageBox::Warning);
-    QCOMPARE(answerer.seen[0].buttons, 1);
-    QCOMPARE(drive1()->currentText(), QStringLiteral("cd"));
-    QCOMPARE(Texts(list("Dir1")), dirs);
-    QCOMPARE(list("File1")->count(), 3);
-
-    QTest::keyClick(drive1(), Qt::Key_Up);  // "usb"
-    QCOMPARE(answerer.seen.size(), 1);
-    QCOMPARE(drive1()->currentText(), QStringLiteral("usb"));
-    QCOMPARE(Texts(list("File1")), QStringList{"x.csv"});
-    QCOMPARE(Texts(list("Dir1")).last(), QStringLiteral("    usb"));
   }
 };
 
