@@ -30,14 +30,10 @@ std::string Utf16(const std::u16string& text) {
   return bytes;
 }
 
-std::u16string Widen(const std::string& ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
-
 // The resources whose type and name are numbers: (type, id) -> language and data.
-std::map<std::pair<int, int>, std::pair<std::uint32_t, std::string>> ReadResources(
-    const std::string& bytes) {
-  std::map<std::pair<int, int>, std::pair<std::uint32_t, std::string>> resources;
+using Resources = std::map<std::pair<int, int>, std::pair<std::uint32_t, std::string>>;
+Resources ReadResources(const std::string& bytes) {
+  Resources resources;
   for (std::size_t at = 0; at + 32 <= bytes.size();) {
     const std::uint32_t dataSize = LittleEndian(bytes, at, 4);
     const std::uint32_t headerSize = LittleEndian(bytes, at + 4, 4);
@@ -84,12 +80,12 @@ TEST(CompiledResources, VersionRecordCarriesNumbersNamesAndLanguage) {
   const std::size_t table = record.find(Utf16(u"041104B0"));  // Japanese, Unicode
   ASSERT_NE(table, std::string::npos);
   const std::map<std::u16string, std::u16string> expected = {
-      {u"CompanyName", Widen(KELVARA_COMPANY)},
+      {u"CompanyName", u"" KELVARA_COMPANY},
       {u"FileVersion", u"1.00"},
       {u"InternalName", u"kelvara.exe"},
-      {u"LegalCopyright", Widen(KELVARA_COPYRIGHT)},
+      {u"LegalCopyright", u"" KELVARA_COPYRIGHT},
       {u"OriginalFilename", u"kelvara.exe"},
-      {u"ProductName", u"kelvara ver.300\u3000" + Widen(KELVARA_PRODUCT_FAMILY)},
+      {u"ProductName", u"kelvara ver.300\u3000" KELVARA_PRODUCT_FAMILY},
       {u"ProductVersion", u"1.00"},
   };
   for (const auto& [key, value] : expected) EXPECT_EQ(Text(record, key, table), value);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/chooser/fake_file_system.h"
+#include "chooser/real_file_system.h"
 #include "tests/windows/window_support.h"
 #include "windows/about_window.h"
 #include "windows/chooser_window.h"
@@ -49,17 +49,12 @@ class TaskBarTest : public QObject {
  private slots:
   void choosersStayOffTheTaskBarTheAboutWindowDoesNot() {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    FakeFileSystem files;
-    files.driveList = {{"/", "/"}};
-    files.add("/", {}, {});
-    std::vector<std::string> paths;
-    ChooserWindow chooser(ChooserKind::savecsv, std::make_unique<LoggingAction>(paths), files);
-    chooser.setAttribute(Qt::WA_DeleteOnClose, false);
+    RealFileSystem files;
+    ChooserWindow chooser(ChooserKind::savecsv, std::make_unique<UnusedAction>(), files);
     chooser.show();
     QVERIFY(QTest::qWaitForWindowExposed(&chooser));
     QVERIFY(HasState(&chooser, "_NET_WM_STATE_SKIP_TASKBAR"));
     AboutWindow about;
-    about.setAttribute(Qt::WA_DeleteOnClose, false);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     QVERIFY(!HasState(&about, "_NET_WM_STATE_SKIP_TASKBAR"));
