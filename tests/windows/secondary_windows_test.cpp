@@ -89,8 +89,7 @@ class SecondaryWindowsTest : public QObject {
       QApplication::sendEvent(ChildOf<QLineEdit>(chooser, "Text1"), &typed);
     } else {
       auto* files = ChildOf<QListWidget>(chooser, "File1");
-      const QRect row = files->visualItemRect(files->findItems(name, Qt::MatchExactly).value(0));
-      QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, row.center());
+      ClickRow(files, files->row(files->findItems(name, Qt::MatchExactly).value(0)));
     }
     MessageBoxAnswerer answerer;
     QTest::mouseClick(ChildOf<QPushButton>(chooser, button), Qt::LeftButton);
@@ -173,7 +172,7 @@ class SecondaryWindowsTest : public QObject {
       // Given again, the command brings the same window to the front as the user left it.
       QTest::keyClicks(ChildOf<QLineEdit>(chooser, "Text1"), "keep.txt");
       auto* dir1 = ChildOf<QListWidget>(chooser, "Dir1");
-      DoubleClickRow(dir1, dir1->count() - 1);  // "cards"
+      ClickRow(dir1, dir1->count() - 1, true);  // "cards"
       QTRY_COMPARE(OpenFolder(chooser), QStringLiteral("cards"));
       if (other) QCOMPARE(OpenFolder(other), folder);  // each window works on its own
       QCOMPARE(open(kind.command, kind.window), chooser.data());

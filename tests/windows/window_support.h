@@ -63,11 +63,11 @@ T* ChildOf(QWidget* window, const char* name) {
   return found;
 }
 
-// A real double-click on a list row: the press that selects it, then the second press.
-inline void DoubleClickRow(QListWidget* list, int row) {
+// A real click on a list row, and with `twice` the second press of a double click.
+inline void ClickRow(QListWidget* list, int row, bool twice = false) {
   const QPoint centre = list->visualItemRect(list->item(row)).center();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
-  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+  if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
 }
 
 // The file action behind a chooser window whose action button no test presses.
