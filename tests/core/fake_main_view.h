@@ -17,14 +17,13 @@ class FakeMainView : public MainView {
   }
   void showFilePath(std::string_view path) override { filepath = path; }
   void beep() override { ++beeps; }
-  void endProgram() override { ++ends; }
+  void endProgram() override {}
 
   std::string label1;
   std::string filepath;
   std::map<int, std::string> counts;  // label index -> caption; absent means still blank
   int countWrites = 0;
   int beeps = 0;
-  int ends = 0;
 };
 
 }  // namespace kelvara::testing

@@ -4,72 +4,121 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "chooser/chooser_path.h"
-#include "tests/windows/chooser_support.h"
+#include "tests/windows/window_support.h"
 #include "windows/main_window.h"
+#include "windows/program_art.h"
 
 using namespace kelvara;
 
 namespace {
 
-QStringList Texts(QListWidget* list) {
-  QStringList texts;
-  for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text().trimmed();
-  return texts;
+// What tells the four chooser windows apart: the command that opens one, the window's name
+// and caption (Label1's too), the action button's name and caption.
+const struct Kind {
+  const char *command, *window, *caption, *button, *buttonCaption;
+} kKinds[] = {{"save", "filesave", "file save", "save", "save"},
+              {"load", "fileopen", "file open", "open", "open"},
+              {"html", "savehtml", "save html", "savehtml", "html"},
+              {"csv", "savecsv", "save csv", "savecsv", "csv"}};
+
+const QString kOops = QStringLiteral("もーしょうがないなぁ…ちゃんは");
+const QString kNote = QStringLiteral("あのね");
+
+QString OpenFolder(QWidget* chooser) {
+  return ChildOf<QListWidget>(chooser, "Dir1")->currentItem()->text().trimmed();
 }
 
-QString Separator() {
-  return QString(QChar::fromLatin1(kPathSeparator));
+// The one visible top-level window of that name, or nullptr.
+QWidget* OnlyWindow(const QString& name) {
+  QWidget* found = nullptr;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window->objectName() != name || !window->isVisible()) continue;
+    if (found) qFatal("two windows named %s", qPrintable(name));
+    found = window;
+  }
+  return found;
+}
+
+bool CarriesTheProgramIcon(QWidget* window) {
+  return window->windowIcon().pixmap(32).toImage() == ProgramIcon().pixmap(32).toImage();
 }
 
 }  // namespace
 
-// The main window's commands and the five windows they open, on the real file system in a
-// working folder of the test's own.
+// The main window's commands, the five windows they open and the four file actions behind
+// them, on the real file system in a fresh working folder for each test.
 class SecondaryWindowsTest : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir folder_;
-  QString previous_;
+  std::unique_ptr<QTemporaryDir> folder_;
+  QString previous_ = QDir::currentPath();
   Module1 state_;
-  ActionLog log_;
   std::unique_ptr<MainWindow> main_;
 
-  QWidget* only(const QString& name) { return OnlyWindow(name); }
-  void command(const char* button) {
-    QTest::mouseClick(main_->findChild<QPushButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+  // Gives the command ("ver": the menu item) from the main window and returns the window that
+  // came to the front.
+  QWidget* open(const char* command, const char* window) {
+    main_->activateWindow();
+    if (!QTest::qWaitFor([this] { return QApplication::activeWindow() == main_.get(); })) {
+      qFatal("the main window did not come to the front");
+    }
+    if (qstrcmp(command, "ver") == 0) {
+      main_->findChild<QAction*>(QStringLiteral("ver"))->trigger();
+    } else {
+      QTest::mouseClick(ChildOf<QPushButton>(main_.get(), command), Qt::LeftButton);
+    }
+    QWidget* opened = OnlyWindow(QString::fromLatin1(window));
+    if (!opened || !QTest::qWaitFor([opened] { return QApplication::activeWindow() == opened; })) {
+      qFatal("%s did not bring %s to the front", command, window);
+    }
+    return opened;
   }
-  void ver() { main_->findChild<QAction*>(QStringLiteral("ver"))->trigger(); }
-  template <typename T>
-  T* in(QWidget* window, const char* name) {
-    return ChildOf<T>(window, name);
+  // Types the name (through the input method, as Japanese names are typed) or picks the file,
+  // clicks the action button, and returns the one message the user was shown.
+  SeenMessage act(QWidget* chooser, const char* button, const QString& name) {
+    if (qstrcmp(button, "open") != 0) {
+      QInputMethodEvent typed;
+      typed.setCommitString(name);
+      QApplication::sendEvent(ChildOf<QLineEdit>(chooser, "Text1"), &typed);
+    } else {
+      auto* files = ChildOf<QListWidget>(chooser, "File1");
+      ClickRow(files, files->row(files->findItems(name, Qt::MatchExactly).value(0)));
+    }
+    MessageBoxAnswerer answerer;
+    QTest::mouseClick(ChildOf<QPushButton>(chooser, button), Qt::LeftButton);
+    const SeenMessage seen = answerer.seen.value(0);
+    if (answerer.seen.size() != 1 || seen.icon != QMessageBox::Warning || seen.buttons != 1) {
+      qFatal("not one message with an exclamation mark and an OK button");
+    }
+    return seen;
   }
-  QString folderPath() const {
-    return QDir::toNativeSeparators(QDir(folder_.path()).canonicalPath());
+  QString label(const char* name) { return ChildOf<QLabel>(main_.get(), name)->text(); }
+  QString pathOf(const QString& name) const {
+    return QDir::toNativeSeparators(QDir(folder_->path()).canonicalPath()) +
+           QChar::fromLatin1(kPathSeparator) + name;
+  }
+  QByteArray contents(const QString& name) const {
+    QFile file(folder_->filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
   }
 
  private slots:
-  void initTestCase() {
-    QVERIFY(folder_.isValid());
-    QDir(folder_.path()).mkdir(QStringLiteral("cards"));
-    QFile(folder_.filePath(QStringLiteral("a.txt"))).open(QIODevice::WriteOnly);
-    QFile(folder_.filePath(QStringLiteral("カード.txt"))).open(QIODevice::WriteOnly);
-    QFile(folder_.filePath(QStringLiteral(".hidden"))).open(QIODevice::WriteOnly);
-    previous_ = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(folder_.path()));
-  }
-  void cleanupTestCase() { QDir::setCurrent(previous_); }
   void init() {
+    folder_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("cards")));
+    for (const char* name : {"a.txt", "カード.txt", ".hidden"}) {
+      QFile(folder_->filePath(QString::fromUtf8(name))).open(QIODevice::WriteOnly);
+    }
+    QVERIFY(QDir::setCurrent(folder_->path()));
     state_ = Module1{};
-    log_ = ActionLog{};
-    main_ = std::make_unique<MainWindow>(state_, LoggingActions(log_));
+    main_ = std::make_unique<MainWindow>(state_);
     main_->show();
     QApplication::setActiveWindow(main_.get());
     QVERIFY(QTest::qWaitForWindowActive(main_.get()));
@@ -77,152 +126,164 @@ class SecondaryWindowsTest : public QObject {
   void cleanup() {
     main_.reset();  // takes every window it opened with it
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!only("filesave") && !only("help_ver"));
+    QVERIFY(!OnlyWindow("filesave") && !OnlyWindow("help_ver"));
+    QDir::setCurrent(previous_);
   }
 
-  void eachCommandOpensOneWindowOfItsKind_data() {
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<int>("kind");
-    QTest::newRow("save") << "save"
-                          << "filesave" << int(ChooserKind::filesave);
-    QTest::newRow("load") << "load"
-                          << "fileopen" << int(ChooserKind::fileopen);
-    QTest::newRow("html") << "html"
-                          << "savehtml" << int(ChooserKind::savehtml);
-    QTest::newRow("csv") << "csv"
-                         << "savecsv" << int(ChooserKind::savecsv);
-  }
-  void eachCommandOpensOneWindowOfItsKind() {
-    QFETCH(QString, button);
-    QFETCH(QString, window);
-    QFETCH(int, kind);
-    command(qPrintable(button));
-    QWidget* chooser = only(window);
-    QVERIFY(chooser);
-    QTRY_COMPARE(QApplication::activeWindow(), chooser);
-    QVERIFY(!chooser->parentWidget());
-    QCOMPARE(chooser->windowModality(), Qt::NonModal);
-    QVERIFY(main_->isVisible() && main_->isEnabled());
+  void eachCommandKeepsOneWindowOfItsKindBesideTheOthers() {
+    const QString folder = QDir(folder_->path()).dirName();
+    QWidget* other = nullptr;  // the window of the kind before, left open
+    for (const Kind& kind : kKinds) {
+      QPointer<QWidget> chooser = open(kind.command, kind.window);
+      QVERIFY(!chooser->parentWidget());
+      QCOMPARE(chooser->windowModality(), Qt::NonModal);
+      QVERIFY(main_->isVisible() && main_->isEnabled());
+      QVERIFY(CarriesTheProgramIcon(chooser) && CarriesTheProgramIcon(main_.get()));
 
-    // Started afresh: the working folder, its visible files, nothing typed.
-    QListWidget* dir1 = in<QListWidget>(chooser, "Dir1");
-    QCOMPARE(dir1->currentItem()->text().trimmed(), QDir(folder_.path()).dirName());
-    QCOMPARE(Texts(dir1).last(), QStringLiteral("cards"));
-    QCOMPARE(Texts(in<QListWidget>(chooser, "File1")), (QStringList{"a.txt", "カード.txt"}));
-    QCOMPARE(in<QLineEdit>(chooser, "Text1")->text(), QString());
+      // Its layout: fixed in size, with only a close box.
+      QCOMPARE(chooser->windowTitle(), kind.caption);
+      QCOMPARE(chooser->size(), QSize(401, 348));
+      QCOMPARE(chooser->minimumSize(), chooser->maximumSize());
+      const auto boxes =
+          Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint;
+      QCOMPARE(chooser->windowFlags() & boxes, Qt::WindowCloseButtonHint);
+      QCOMPARE(chooser->windowType(), Qt::Window);  // a tool window would float over the others
+      CheckControl(chooser, {"Label1", kind.caption, 120, 120, 3135, 615, 14.25, Qt::blue});
+      // The other controls in focus order: Tab walks them and comes back to the first.
+      const ControlRow rows[] = {{"Drive1", nullptr, 120, 720, 2295, 300},
+                                 {"File1", nullptr, 2760, 720, 2895, 2970},
+                                 {"Dir1", nullptr, 120, 1200, 2295, 2400},
+                                 {"Text1", "", 120, 3960, 5535, 375},
+                                 {kind.button, kind.buttonCaption, 3000, 4560, 1215, 375},
+                                 {"exit", "exit", 4440, 4560, 1215, 375},
+                                 {"Drive1", nullptr, 120, 720, 2295, 300}};
+      for (const ControlRow& row : rows) {
+        CheckControl(chooser, row);
+        QCOMPARE(QApplication::focusWidget()->objectName(), row.name);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+      }
+      auto* files = ChildOf<QListWidget>(chooser, "File1");
+      QCOMPARE(files->selectionMode(), QAbstractItemView::SingleSelection);
 
-    // Given again, the command brings the same window to the front as the user left it.
-    QTest::keyClicks(in<QLineEdit>(chooser, "Text1"), "keep.txt");
-    DoubleClickRow(dir1, dir1->count() - 1);
-    QTRY_COMPARE(in<QListWidget>(chooser, "File1")->count(), 0);  // "cards" is open
-    main_->activateWindow();
-    QTRY_COMPARE(QApplication::activeWindow(), main_.get());
-    command(qPrintable(button));
-    QCOMPARE(only(window), chooser);
-    QTRY_COMPARE(QApplication::activeWindow(), chooser);
-    QCOMPARE(in<QLineEdit>(chooser, "Text1")->text(), QStringLiteral("keep.txt"));
-    QCOMPARE(dir1->currentItem()->text().trimmed(), QStringLiteral("cards"));
-    QCOMPARE(log_.made, std::vector<ChooserKind>{static_cast<ChooserKind>(kind)});
-  }
+      // Started afresh: the working folder, its visible files, nothing typed.
+      QCOMPARE(OpenFolder(chooser), folder);
+      QCOMPARE(files->count(), 2);
 
-  void aReopenedWindowStartsAfresh() {
-    command("load");
-    QPointer<QWidget> first = only(QStringLiteral("fileopen"));
-    QTest::keyClicks(in<QLineEdit>(first, "Text1"), "old.txt");
-    QTest::mouseClick(in<QPushButton>(first, "exit"), Qt::LeftButton);
-    QTRY_VERIFY(first.isNull());
+      // Given again, the command brings the same window to the front as the user left it.
+      QTest::keyClicks(ChildOf<QLineEdit>(chooser, "Text1"), "keep.txt");
+      auto* dir1 = ChildOf<QListWidget>(chooser, "Dir1");
+      ClickRow(dir1, dir1->count() - 1, true);  // "cards"
+      QTRY_COMPARE(OpenFolder(chooser), QStringLiteral("cards"));
+      if (other) QCOMPARE(OpenFolder(other), folder);  // each window works on its own
+      QCOMPARE(open(kind.command, kind.window), chooser.data());
+      QCOMPARE(ChildOf<QLineEdit>(chooser, "Text1")->text(), QStringLiteral("keep.txt"));
+      QCOMPARE(OpenFolder(chooser), QStringLiteral("cards"));
 
-    command("load");
-    QWidget* second = only(QStringLiteral("fileopen"));
-    QVERIFY(second);
-    QCOMPARE(in<QLineEdit>(second, "Text1")->text(), QString());
-    QCOMPARE(in<QListWidget>(second, "Dir1")->currentItem()->text().trimmed(),
-             QDir(folder_.path()).dirName());
-    QCOMPARE(log_.made.size(), 2u);
-  }
-
-  void twoKindsOpenAtOnceWorkOnTheirOwn() {
-    command("save");
-    command("csv");
-    QWidget* save = only(QStringLiteral("filesave"));
-    QWidget* csv = only(QStringLiteral("savecsv"));
-    QVERIFY(save && csv && save != csv);
-
-    QListWidget* dir1 = in<QListWidget>(save, "Dir1");
-    DoubleClickRow(dir1, dir1->count() - 1);
-    QTRY_COMPARE(in<QListWidget>(save, "File1")->count(), 0);
-    QCOMPARE(in<QListWidget>(csv, "File1")->count(), 2);
-
-    // The main window stays usable beside them.
-    main_->activateWindow();
-    QTest::mouseClick(main_->findChild<QPushButton*>(QStringLiteral("card_3")), Qt::LeftButton);
-    QCOMPARE(main_->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("memoir"));
-
-    MessageBoxAnswerer answerer;
-    QTest::keyClicks(in<QLineEdit>(csv, "Text1"), "out.csv");
-    QTest::mouseClick(in<QPushButton>(csv, "savecsv"), Qt::LeftButton);
-    QTest::keyClicks(in<QLineEdit>(save, "Text1"), "c.txt");
-    QTest::mouseClick(in<QPushButton>(save, "save"), Qt::LeftButton);
-    const QString sep = Separator();
-    QCOMPARE(QString::fromStdString(log_.paths.at(0)), folderPath() + sep + "out.csv");
-    QCOMPARE(QString::fromStdString(log_.paths.at(1)),
-             folderPath() + sep + "cards" + sep + "c.txt");
-    QCOMPARE(answerer.seen.size(), 2);
-  }
-
-  void aboutWindowLayout() {
-    ver();
-    QWidget* about = only(QStringLiteral("help_ver"));
-    QVERIFY(about);
-    QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報"));
-    QCOMPARE(about->size(), QSize(365, 100));
-    QVERIFY(!about->parentWidget());
-    const Qt::WindowFlags flags = about->windowFlags();
-    QCOMPARE(about->windowType(), Qt::Window);
-    QVERIFY(about->minimumSize() != about->maximumSize());  // sizable
-    QVERIFY(!(flags & Qt::CustomizeWindowHint));  // the full set of boxes: close, min, max
-
-    struct Line {
-      int left, top, width;
-      QColor colour;
-    };
-    const Line lines[] = {{120, 240, 3855, QColor(0, 0, 255)},
-                          {2040, 840, 3375, QColor(0, 0, 255)},
-                          {480, 1200, 4935, QColor(0, 0, 0)}};
-    for (int i = 0; i < 3; ++i) {
-      auto* label = in<QLabel>(about, qPrintable(QStringLiteral("Label1_%1").arg(i)));
-      const QRect place(qRound(lines[i].left / 15.0), qRound(lines[i].top / 15.0),
-                        qRound(lines[i].width / 15.0), 17);
-      QCOMPARE(label->geometry(), place);
-      QCOMPARE(label->font().pointSizeF(), 12.0);
-      QCOMPARE(label->palette().color(QPalette::WindowText), lines[i].colour);
-      QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
-      QCOMPARE(label->frameShape(), QFrame::NoFrame);
-      QVERIFY2(label->sizeHint().width() <= place.width(), qPrintable(label->text()));
-      about->resize(600, 300);  // labels keep their places
-      QCOMPARE(label->geometry(), place);
+      // After exit, the command makes a new window that starts afresh.
+      QTest::mouseClick(ChildOf<QPushButton>(chooser, "exit"), Qt::LeftButton);
+      QTRY_VERIFY(chooser.isNull());
+      QWidget* again = open(kind.command, kind.window);
+      QCOMPARE(ChildOf<QLineEdit>(again, "Text1")->text(), QString());
+      QCOMPARE(OpenFolder(again), folder);
+      other = again;
     }
-    QCOMPARE(in<QLabel>(about, "Label1_0")->text(), QStringLiteral("kelvara ver3.00"));
+    // The main window stays usable beside them.
+    QTest::mouseClick(ChildOf<QPushButton>(main_.get(), "card_3"), Qt::LeftButton);
+    QCOMPARE(label("Label1"), QStringLiteral("memoir"));
   }
 
-  void aboutWindowOpensAtItsPlaceEveryTime() {
+  void aboutWindowHasItsLayoutAndOpensAtItsPlaceEveryTime() {
     main_->move(40, 30);
-    ver();
-    QPointer<QWidget> about = only(QStringLiteral("help_ver"));
+    QPointer<QWidget> about = open("ver", "help_ver");
     QCOMPARE(about->geometry(), QRect(367, 189, 365, 100));  // the client area
-    about->move(10, 10);
-    main_->activateWindow();
-    ver();  // open already: comes to the front where the user left it
-    QCOMPARE(only(QStringLiteral("help_ver")), about.data());
-    QTRY_COMPARE(QApplication::activeWindow(), about.data());
-    QCOMPARE(about->pos(), QPoint(10, 10));
+    QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報"));
+    QVERIFY(!about->parentWidget() && CarriesTheProgramIcon(about));
+    QCOMPARE(about->windowType(), Qt::Window);
+    QVERIFY(about->minimumSize() != about->maximumSize());       // sizable
+    QVERIFY(!(about->windowFlags() & Qt::CustomizeWindowHint));  // close, minimise, maximise
 
+    about->resize(600, 300);  // the labels keep their places
+    CheckControl(about, {"Label1_0", "kelvara ver3.00", 120, 240, 3855, 255, 12, Qt::blue});
+    CheckControl(about, {"Label1_1", nullptr, 2040, 840, 3375, 255, 12, Qt::blue});
+    CheckControl(about, {"Label1_2", nullptr, 480, 1200, 4935, 255, 12, Qt::black});
+
+    about->move(10, 10);
+    QCOMPARE(open("ver", "help_ver"), about.data());  // open already: where the user left it
+    QCOMPARE(about->pos(), QPoint(10, 10));
     about->close();
     QTRY_VERIFY(about.isNull());
     main_->move(300, 200);
-    ver();
-    QCOMPARE(only(QStringLiteral("help_ver"))->geometry(), QRect(367, 189, 365, 100));
+    QCOMPARE(open("ver", "help_ver")->geometry(), QRect(367, 189, 365, 100));
+  }
+
+  void saveThenLoadRestoresEveryCount() {
+    for (int i = 0; i < kCountCount; ++i) state_.CollectionTable[i] = Count(i * 911 - 32768);
+    const CountTable saved = state_.CollectionTable;
+    const QString name = QStringLiteral(" カード 1.txt ");  // blanks and all, as typed
+
+    QPointer<QWidget> save = open("save", "filesave");
+    const SeenMessage note = act(save, "save", name);
+    QCOMPARE(note.title, kNote);
+    QCOMPARE(note.text, QStringLiteral("現在の状態を保存したよ"));
+    QTRY_VERIFY(save.isNull());
+    QCOMPARE(label("filepath"), pathOf(name));
+    QVERIFY(contents(name).startsWith("-32768\r\n-31857\r\n"));
+
+    state_.CollectionTable.fill(7);
+    QTest::mouseClick(ChildOf<QPushButton>(main_.get(), "card_2"), Qt::LeftButton);
+    QPointer<QWidget> load = open("load", "fileopen");
+    const SeenMessage loaded = act(load, "open", name);
+    QCOMPARE(loaded.title, kNote);
+    QCOMPARE(loaded.text, QStringLiteral("zeto用ファイルを呼びだしたよ"));
+    QTRY_VERIFY(load.isNull());
+    QCOMPARE(state_.CollectionTable, saved);
+    // The labels on screen show the loaded counts of the category shown.
+    QCOMPARE(label("Label1"), QStringLiteral("graphic"));
+    QCOMPARE(label("la_number_0"), QString::number(saved[12]));
+    QCOMPARE(label("la_number_5"), QString::number(saved[17]));
+    QCOMPARE(label("filepath"), pathOf(name));
+  }
+
+  void failedSaveOrLoadLeavesTheWindowOpenAndChangesNothing() {
+    QPointer<QWidget> save = open("save", "filesave");
+    const SeenMessage noName = act(save, "save", QString());
+    QCOMPARE(noName.title, kOops);
+    QVERIFY2(noName.text.contains(QStringLiteral("に保存できなかったよ")), qPrintable(noName.text));
+    QVERIFY(!save.isNull() && save->isVisible());
+
+    state_.CollectionTable.fill(3);
+    QPointer<QWidget> load = open("load", "fileopen");
+    const SeenMessage empty = act(load, "open", QStringLiteral("a.txt"));  // no counts at all
+    QCOMPARE(empty.title, kOops);
+    QVERIFY2(empty.text.contains(QStringLiteral("値が 0 個しかないよ")), qPrintable(empty.text));
+    QVERIFY(!load.isNull() && load->isVisible());
+    for (Count count : state_.CollectionTable) QCOMPARE(count, Count(3));
+    QCOMPARE(label("filepath"), QString());
+  }
+
+  void exportsWriteTheirFileCloseAndLeaveCountsAndFilePathAlone() {
+    state_.CollectionTable[5] = -4;
+    QTest::mouseClick(ChildOf<QPushButton>(main_.get(), "card_0"), Qt::LeftButton);
+    const struct {
+      const Kind& kind;
+      QString note;
+      QByteArray start;
+    } exports[] = {
+        {kKinds[3], QStringLiteral("csvファイルを作ったよ"), "\x2C\x31\x81\x69\x97\x52\x81\x6A"},
+        {kKinds[2], QStringLiteral("htmlファイルを作ったよ"),
+         "<HTML>\r\n<HEAD><TITLE>Varnholt</TITLE></HEAD>\r\n"}};
+    for (const auto& [kind, note, start] : exports) {
+      QPointer<QWidget> chooser = open(kind.command, kind.window);
+      const SeenMessage seen = act(chooser, kind.button, kind.command);
+      QCOMPARE(seen.title, kNote);
+      QCOMPARE(seen.text, note);
+      QTRY_VERIFY(chooser.isNull());
+      QVERIFY(contents(kind.command).startsWith(start));
+      QCOMPARE(state_.CollectionTable[5], Count(-4));
+      QCOMPARE(label("la_number_5"), QStringLiteral("-4"));
+      QCOMPARE(label("filepath"), QString());
+      QCOMPARE(QString::fromStdString(state_.ChosenPath), pathOf(kind.command));
+    }
   }
 };
 

@@ -2,15 +2,13 @@
 // _NET_WM_STATE_SKIP_TASKBAR, the about window without it.
 #include <xcb/xcb.h>
 
-#include <QApplication>
 #include <QGuiApplication>
 #include <QtTest>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "tests/chooser/fake_file_system.h"
-#include "tests/windows/chooser_support.h"
+#include "chooser/real_file_system.h"
+#include "tests/windows/window_support.h"
 #include "windows/about_window.h"
 #include "windows/chooser_window.h"
 
@@ -18,34 +16,29 @@ using namespace kelvara;
 
 namespace {
 
-xcb_connection_t* Connection() {
-  return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
-
-xcb_atom_t Atom(const char* name) {
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-      Connection(),
-      xcb_intern_atom(Connection(), 0, static_cast<std::uint16_t>(std::strlen(name)), name),
-      nullptr);
-  const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  std::free(reply);
-  return atom;
-}
-
-// The window's _NET_WM_STATE atoms as the X server holds them.
-QList<xcb_atom_t> States(QWidget* window) {
-  QList<xcb_atom_t> states;
-  xcb_get_property_reply_t* reply = xcb_get_property_reply(
-      Connection(),
-      xcb_get_property(Connection(), 0, static_cast<xcb_window_t>(window->winId()),
-                       Atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
-      nullptr);
+// Whether the X server holds the state atom `name` among the window's _NET_WM_STATE.
+bool HasState(QWidget* window, const char* name) {
+  xcb_connection_t* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+  const auto atom = [x](const char* atomName) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+        x, xcb_intern_atom(x, 0, std::uint16_t(std::strlen(atomName)), atomName), nullptr);
+    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return found;
+  };
+  xcb_get_property_reply_t* reply =
+      xcb_get_property_reply(x,
+                             xcb_get_property(x, 0, xcb_window_t(window->winId()),
+                                              atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
+                             nullptr);
+  bool found = false;
   if (reply && reply->format == 32) {
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-    for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i) states << atoms[i];
+    for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
+      found = found || atoms[i] == atom(name);
   }
   std::free(reply);
-  return states;
+  return found;
 }
 
 }  // namespace
@@ -54,25 +47,17 @@ class TaskBarTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb")); }
-
   void choosersStayOffTheTaskBarTheAboutWindowDoesNot() {
-    FakeFileSystem files;
-    files.driveList = {{"/", "/"}};
-    files.add("/", {}, {});
-    ActionLog log;
-    for (ChooserKind kind : {ChooserKind::filesave, ChooserKind::savecsv}) {
-      auto* chooser = new ChooserWindow(kind, std::make_unique<LoggingAction>(log), files);
-      chooser->show();
-      QVERIFY(QTest::qWaitForWindowExposed(chooser));
-      QVERIFY(States(chooser).contains(Atom("_NET_WM_STATE_SKIP_TASKBAR")));
-      delete chooser;
-    }
-    auto* about = new AboutWindow;
-    about->show();
-    QVERIFY(QTest::qWaitForWindowExposed(about));
-    QVERIFY(!States(about).contains(Atom("_NET_WM_STATE_SKIP_TASKBAR")));
-    delete about;
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    RealFileSystem files;
+    ChooserWindow chooser(ChooserKind::savecsv, std::make_unique<UnusedAction>(), files);
+    chooser.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+    QVERIFY(HasState(&chooser, "_NET_WM_STATE_SKIP_TASKBAR"));
+    AboutWindow about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QVERIFY(!HasState(&about, "_NET_WM_STATE_SKIP_TASKBAR"));
   }
 };
 

@@ -1,0 +1,108 @@
+#pragma once
+
+// What the widget tests share: controls checked against their layout rows, real clicks on list
+// rows, and message boxes answered by the test instead of a person.
+#include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <string>
+
+#include "chooser/chooser_action.h"
+
+namespace kelvara {
+
+// A control as laid out in twips. No caption: not checked; 0 points: the window's font; an
+// invalid colour: the default one.
+struct ControlRow {
+  QString name;
+  const char* caption;
+  int left, top, width, height;
+  double points = 0;
+  QColor textColor = {};
+};
+
+// The control of `window` named in the row, checked against it: place, caption, font, colour;
+// labels opaque, left-aligned, unframed and wide enough for their text.
+inline void CheckControl(QWidget* window, const ControlRow& row) {
+  const auto* widget = window->findChild<QWidget*>(row.name);
+  QVERIFY2(widget && widget->isVisible() && widget->isEnabled(), qPrintable(row.name));
+  QCOMPARE(widget->geometry(), QRect(qRound(row.left / 15.0), qRound(row.top / 15.0),
+                                     qRound(row.width / 15.0), qRound(row.height / 15.0)));
+  const QString caption = QString::fromUtf8(row.caption);
+  if (row.caption) QCOMPARE(widget->property("text").toString(), caption);
+  const QFont font = widget->font();
+  if (row.points > 0) QCOMPARE(font.pointSizeF(), row.points);
+  if (row.points > 0 || caption.toUtf8().size() != caption.size()) {  // Japanese text
+    const QString family = QFontInfo(font).family();
+    QVERIFY2(QStringList({"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "Noto Sans CJK JP"})
+                 .contains(family, Qt::CaseInsensitive),
+             qPrintable(row.name + " is drawn in " + family));
+  }
+  QVERIFY(font.weight() == QFont::Normal && !font.italic() && !font.underline());
+  if (row.textColor.isValid()) {
+    // The role the label is drawn with: a label on a button-face background would draw in the
+    // button text colour unless it keeps the window text role.
+    QCOMPARE(widget->palette().color(widget->foregroundRole()), row.textColor);
+  }
+  if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+    QVERIFY2(label->autoFillBackground() && label->frameShape() == QFrame::NoFrame,
+             qPrintable(row.name));
+    QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
+    QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(row.name));
+  }
+}
+
+// A control of a window, by name; the test stops when there is none.
+template <typename T = QWidget>
+T* ChildOf(QWidget* window, const char* name) {
+  T* found = window->findChild<T*>(QString::fromLatin1(name));
+  if (!found) qFatal("no control %s", name);
+  return found;
+}
+
+// A real click on a list row, and with `twice` the second press of a double click.
+inline void ClickRow(QListWidget* list, int row, bool twice = false) {
+  const QPoint centre = list->visualItemRect(list->item(row)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+  if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+}
+
+// The file action behind a chooser window whose action button no test presses.
+struct UnusedAction : ChooserAction {
+  ActionOutcome run(const std::string&) override { return {}; }
+};
+
+// A message box as the user saw it.
+struct SeenMessage {
+  QString title;
+  QString text;
+  QMessageBox::Icon icon;
+  QList<QAbstractButton*>::size_type buttons;
+};
+
+// Answers every modal message box with a click on its OK button, noting what it showed.
+class MessageBoxAnswerer : public QObject {
+ public:
+  MessageBoxAnswerer() {
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      seen.append({box->windowTitle(), box->text(), box->icon(), box->buttons().size()});
+      QAbstractButton* ok = box->button(QMessageBox::Ok);
+      if (ok) QTest::mouseClick(ok, Qt::LeftButton);
+      if (box->isVisible()) box->done(QMessageBox::Cancel);  // no OK button: noted, and closed
+    });
+    timer_.start(5);
+  }
+  QList<SeenMessage> seen;
+
+ private:
+  QTimer timer_;
+};
+
+}  // namespace kelvara
