@@ -22,8 +22,8 @@ AboutWindow::AboutWindow() : QWidget(nullptr, Qt::Window) {
   };
   const Line lines[] = {
       {QStringLiteral("kelvara ver3.00"), 120, 240, 3855, kBlue},
-      {QStringLiteral("kelvara team のお手製だよ"), 2040, 840, 3375, kBlue},
-      {QStringLiteral("(C) kelvara team  カードは大事にしてね"), 480, 1200, 4935, kBlack},
+      {QStringLiteral(KELVARA_AUTHOR " のお手製だよ"), 2040, 840, 3375, kBlue},
+      {QStringLiteral(KELVARA_COPYRIGHT), 480, 1200, 4935, kBlack},
   };
   for (int i = 0; i < 3; ++i) {
     const Line& line = lines[i];
