@@ -52,7 +52,6 @@ class HeldFile {
 #ifndef _WIN32
 // Run `body` (which uses EXPECT_...) in a forked child and fail the test if it failed there;
 // the test is skipped, with the reason, where the system refuses the set-up.
-void RunInChild(const std::function<void()>& body);
 // As an ordinary user: root is dropped to "nobody", so file permissions apply.
 void RunAsOrdinaryUser(const std::function<void()>& body);
 // With a tmpfs of `bytes` mounted on `folder`, inside a user and mount namespace of its own.
