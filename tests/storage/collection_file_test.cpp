@@ -137,16 +137,9 @@ TEST(ReadCollection, EachFaultNamesPathItemLineAndContentShortened) {
             first + std::string(20, '7') + "…」は桁が多すぎるよ）");
   EXPECT_EQ(Failure("あいうえおかきくけこさしすせそたちつてとなにぬねの\r\n"),
             first + "あいうえおかきくけこさしすせそたちつてと…」は数じゃないよ）");
-  EXPECT_EQ(Failure(std::string("1\0"
-                                "2\x1B",
-                                4)),
-            first + "1?2?」は数じゃないよ）");
+  EXPECT_EQ(Failure(std::string("1\0002\x1B", 4)), first + "1?2?」は数じゃないよ）");
   // Bytes that only begin like a byte order mark belong to the first item.
-  EXPECT_EQ(Failure("\xEF\xBB"
-                    "1\r\n"),
-            first +
-                "\xEF\xBB"
-                "1」は数じゃないよ）");
+  EXPECT_EQ(Failure("\xEF\xBB\x31\r\n"), first + "\xEF\xBB\x31」は数じゃないよ）");
 }
 
 // A device that fails after handing out 30 bytes.

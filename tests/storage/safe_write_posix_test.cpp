@@ -6,7 +6,6 @@
 #include "storage/reasons.h"
 #include "storage/safe_write.h"
 #include "tests/storage/file_system_helpers.h"
-#include "tests/storage/safe_write_checks.h"
 
 namespace kelvara {
 namespace {

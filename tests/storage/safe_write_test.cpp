@@ -8,7 +8,6 @@
 #include "storage/reasons.h"
 #include "storage/safe_write_platform.h"
 #include "tests/storage/file_system_helpers.h"
-#include "tests/storage/safe_write_checks.h"
 
 namespace kelvara {
 namespace {
