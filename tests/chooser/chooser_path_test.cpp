@@ -16,10 +16,8 @@ TEST(ComposePath, JoinsFolderSeparatorAndNameUnchanged) {
       {"/", "x.txt", '/', "//x.txt"},  // a root keeps its own separator
       {"A:\\", "x.txt", '\\', "A:\\\\x.txt"},
       {"/home/yu", "", '/', "/home/yu/"},  // an empty name is not refused here
-      {"C:\\cards", "", '\\', "C:\\cards\\"},
       {"/home/yu", "  a b .txt ", '/', "/home/yu/  a b .txt "},  // blanks are kept
-      {"C:\\データ", "メモ.txt", '\\', "C:\\データ\\メモ.txt"},
-      {"/x", "sub/y", '/', "/x/sub/y"},  // the name is not looked into
+      {"/x", "sub/y", '/', "/x/sub/y"},                          // the name is not looked into
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ComposePath(c.folder, c.name, c.separator), c.path) << c.folder << " + " << c.name;

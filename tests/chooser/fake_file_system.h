@@ -30,7 +30,6 @@ class FakeFileSystem : public FileSystem {
   }
   std::string workingFolder() override { return working; }
   FolderListing list(const std::string& folder) override {
-    ++reads;
     const auto found = folders.find(folder);
     if (found == folders.end()) return {false, "もうないみたい", {}, {}};
     return found->second;
@@ -48,7 +47,6 @@ class FakeFileSystem : public FileSystem {
   std::map<std::string, std::string> currentFolders;  // drive root -> its current folder
   std::string working;
   std::map<std::string, FolderListing> folders;
-  int reads = 0;
 };
 
 }  // namespace kelvara

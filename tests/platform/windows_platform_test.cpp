@@ -5,82 +5,43 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <string>
+
+#include "tests/storage/file_system_helpers.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kelvara::testing::ScratchFolder;
 
-class WindowsPlatformTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / u8"集計 kelvara ";
-    folder_ += std::to_wstring(GetCurrentProcessId());
-    fs::remove_all(folder_);
-    fs::create_directory(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string bytes(const fs::path& name) {
-    std::ifstream in(folder_ / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-
-  // The names in the folder, as the wide file API lists them.
-  std::wstring listing() {
-    std::wstring names;
-    WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW((folder_ / L"*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return L"(no folder)";
-    do {
-      const std::wstring name = entry.cFileName;
-      if (name != L"." && name != L"..") names += name + L"|";
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
-    return names;
-  }
-
-  fs::path folder_;
-};
-
-TEST(WindowsSystem, IsJapanese) {
+TEST(WindowsPlatformTest, IsJapaneseAndDoublesCarriageReturnsInTextMode) {
   EXPECT_EQ(GetACP(), 932u);
   EXPECT_EQ(GetOEMCP(), 932u);
-  const wchar_t* katakana = L"\u30ab\u30fc\u30c9";  // "カード"
   char ansi[16] = {};
-  const int length =
-      WideCharToMultiByte(CP_ACP, 0, katakana, -1, ansi, sizeof ansi, nullptr, nullptr);
-  EXPECT_EQ(length, 7);
-  EXPECT_EQ(std::string(ansi), "\x83\x4a\x81\x5b\x83\x68");
+  EXPECT_EQ(WideCharToMultiByte(CP_ACP, 0, L"\u30ab\u30fc\u30c9", -1, ansi, sizeof ansi, nullptr,
+                                nullptr),
+            7);
+  EXPECT_EQ(std::string(ansi), "\x83\x4a\x81\x5b\x83\x68");  // "カード"
+
+  // So a file written in text mode instead of binary is caught by the byte-exact tests.
+  ScratchFolder folder;
+  { std::ofstream(folder / "text.txt") << "1\r\n"; }
+  EXPECT_EQ(kelvara::testing::Contents(folder / "text.txt"), "1\r\r\n");
 }
 
-TEST_F(WindowsPlatformTest, JapaneseNamesWithBlanksReachTheFileSystemAsWideCharacters) {
+TEST(WindowsPlatformTest, JapaneseNamesWithBlanksReachTheFileSystemAsWideCharacters) {
+  ScratchFolder folder;
   const std::u8string name = u8"カード 一覧.txt";
-  { std::ofstream(folder_ / name, std::ios::binary) << "72"; }
-  EXPECT_EQ(listing(), L"\u30ab\u30fc\u30c9 \u4e00\u89a7.txt|");
-  EXPECT_EQ(bytes(name), "72");
+  { std::ofstream(folder.path() / name, std::ios::binary) << "72"; }
+  WIN32_FIND_DATAW found;
+  const HANDLE find = FindFirstFileW((folder.path() / L"*.txt").c_str(), &found);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  FindClose(find);
+  EXPECT_EQ(std::wstring(found.cFileName), L"\u30ab\u30fc\u30c9 \u4e00\u89a7.txt");
 
   // The same UTF-8 bytes in a plain std::string make another name here: code that hands a
   // UTF-8 string straight to a path is caught by its tests on this system.
-  const std::string narrow(name.begin(), name.end());
-  EXPECT_NE(fs::path(narrow), fs::path(name));
-}
-
-TEST_F(WindowsPlatformTest, TextModeTranslatesLineEndsBinaryModeKeepsThem) {
-  { std::ofstream(folder_ / "text.txt") << "1\n"; }
-  EXPECT_EQ(bytes("text.txt"), "1\r\n");
-  { std::ofstream(folder_ / "doubled.txt") << "1\r\n"; }
-  EXPECT_EQ(bytes("doubled.txt"), "1\r\r\n");
-  { std::ofstream(folder_ / "binary.txt", std::ios::binary) << "1\r\n"; }
-  EXPECT_EQ(bytes("binary.txt"), "1\r\n");
-
-  std::ifstream in(folder_ / "binary.txt");
-  std::string line;
-  std::getline(in, line);
-  EXPECT_EQ(line, "1");
+  EXPECT_NE(fs::path(std::string(name.begin(), name.end())), fs::path(name));
 }
 
 }  // namespace

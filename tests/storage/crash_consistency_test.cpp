@@ -4,6 +4,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,7 +15,7 @@
 #include <chrono>
 #include <iostream>
 #include <random>
-#include <string>
+#include <sstream>
 #include <thread>
 
 #include "storage/collection_file.h"
@@ -24,140 +25,80 @@
 namespace kelvara {
 namespace {
 
-// The save loop, started in a folder to save to "cards.txt" there, its output read through a
-// pipe.
-class SaveLoop {
- public:
-  SaveLoop(const std::filesystem::path& folder, long start);
-  ~SaveLoop() {
-    if (!killed_) kill();
-  }
-  SaveLoop(const SaveLoop&) = delete;
-  SaveLoop& operator=(const SaveLoop&) = delete;
+namespace fs = std::filesystem;
 
-  // Returns once the loop reported its first finished save (false when it never will).
-  bool waitForFirstSave();
-  // Kills the loop and returns the number of the last save it finished.
-  long killAndCount(long start);
-
- private:
-  // Appends what the pipe holds to `output_`; false at its end.
-  bool read();
-  void kill();
-
-  std::string output_;
-  bool killed_ = false;
+// Start: the save loop, saving to "cards.txt" in `folder` from save number `first` on, its
+// output going to `log`. Kill: false when the loop had stopped by itself.
 #ifdef _WIN32
-  HANDLE process_ = nullptr;
-  HANDLE pipe_ = nullptr;
-#else
-  pid_t process_ = -1;
-  int pipe_ = -1;
-#endif
-};
+using Process = HANDLE;
 
-#ifdef _WIN32
-SaveLoop::SaveLoop(const std::filesystem::path& folder, long start) {
+Process Start(const fs::path& folder, const fs::path& log, long first) {
   // The loop is built beside this test program.
   std::wstring program(MAX_PATH, L'\0');
   program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
-  program = std::filesystem::path(program).replace_filename(L"save_loop.exe").wstring();
+  std::wstring command = L"\"" + fs::path(program).replace_filename(L"save_loop.exe").wstring() +
+                         L"\" cards.txt " + std::to_wstring(first);
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  HANDLE writeEnd = nullptr;
-  EXPECT_TRUE(::CreatePipe(&pipe_, &writeEnd, &inherited, 0));
-  ::SetHandleInformation(pipe_, HANDLE_FLAG_INHERIT, 0);
+  const HANDLE out = ::CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                   &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
+  startup.hStdOutput = out;
   startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-  std::wstring command = L"\"" + program + L"\" cards.txt " + std::to_wstring(start);
   PROCESS_INFORMATION started{};
   EXPECT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                folder.c_str(), &startup, &started))
       << ::GetLastError();
-  ::CloseHandle(writeEnd);
+  ::CloseHandle(out);
   ::CloseHandle(started.hThread);
-  process_ = started.hProcess;
+  return started.hProcess;
 }
 
-bool SaveLoop::read() {
-  char buffer[4096];
-  DWORD got = 0;
-  if (!::ReadFile(pipe_, buffer, sizeof buffer, &got, nullptr) || got == 0) return false;
-  output_.append(buffer, got);
-  return true;
-}
-
-void SaveLoop::kill() {
+bool Kill(Process process) {
   constexpr UINT kKilled = 99;
-  ::TerminateProcess(process_, kKilled);
-  ::WaitForSingleObject(process_, INFINITE);
+  ::TerminateProcess(process, kKilled);
+  ::WaitForSingleObject(process, INFINITE);
   DWORD status = 0;
-  ::GetExitCodeProcess(process_, &status);
-  EXPECT_EQ(status, kKilled) << "the save loop stopped by itself";
-  ::CloseHandle(process_);
-  while (read()) {
-  }
-  ::CloseHandle(pipe_);
+  ::GetExitCodeProcess(process, &status);
+  ::CloseHandle(process);
+  return status == kKilled;
 }
 #else
-SaveLoop::SaveLoop(const std::filesystem::path& folder, long start) {
-  int pipeFds[2];
-  EXPECT_EQ(::pipe(pipeFds), 0);
-  process_ = ::fork();
-  if (process_ == 0) {
-    ::dup2(pipeFds[1], STDOUT_FILENO);
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    const std::string first = std::to_string(start);
-    if (::chdir(folder.c_str()) == 0) {
-      ::execl(KELVARA_SAVE_LOOP, KELVARA_SAVE_LOOP, "cards.txt", first.c_str(),
+using Process = pid_t;
+
+Process Start(const fs::path& folder, const fs::path& log, long first) {
+  const std::string from = std::to_string(first);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out >= 0 && ::dup2(out, STDOUT_FILENO) >= 0 && ::chdir(folder.c_str()) == 0) {
+      ::execl(KELVARA_SAVE_LOOP, KELVARA_SAVE_LOOP, "cards.txt", from.c_str(),
               static_cast<char*>(nullptr));
     }
     ::_exit(127);
   }
-  ::close(pipeFds[1]);
-  pipe_ = pipeFds[0];
+  return child;
 }
 
-bool SaveLoop::read() {
-  char buffer[4096];
-  const ssize_t got = ::read(pipe_, buffer, sizeof buffer);
-  if (got <= 0) return false;
-  output_.append(buffer, static_cast<std::size_t>(got));
-  return true;
-}
-
-void SaveLoop::kill() {
-  ::kill(process_, SIGKILL);
+bool Kill(Process process) {
+  ::kill(process, SIGKILL);
   int status = 0;
-  ::waitpid(process_, &status, 0);
-  EXPECT_TRUE(WIFSIGNALED(status)) << "the save loop stopped by itself: " << status;
-  while (read()) {
-  }
-  ::close(pipe_);
+  ::waitpid(process, &status, 0);
+  return WIFSIGNALED(status);
 }
 #endif
 
-bool SaveLoop::waitForFirstSave() {
-  while (output_.find('\n') == std::string::npos) {
-    if (!read()) return false;
-  }
-  return true;
+// The number of the last save the loop reported in whole lines, or `none`.
+long LastFinished(const fs::path& log, long none) {
+  const std::string text = testing::Contents(log);
+  std::istringstream lines(text.substr(0, text.rfind('\n') + 1));
+  long last = none;
+  for (long number; lines >> number;) last = number;
+  return last;
 }
 
-long SaveLoop::killAndCount(long start) {
-  kill();
-  killed_ = true;
-  // Only whole lines are finished saves.
-  const std::size_t lastEnd = output_.rfind('\n');
-  if (lastEnd == std::string::npos) return start - 1;
-  const std::size_t lastStart = output_.rfind('\n', lastEnd - 1);
-  const std::size_t from = lastStart == std::string::npos ? 0 : lastStart + 1;
-  return std::stol(output_.substr(from, lastEnd - from));
-}
-
+// The save number a table written by the loop stands for; -1 for any other table.
 long SaveNumber(const CountTable& table) {
   for (std::size_t i = 0; i + 1 < table.size(); ++i) {
     if (table[i] != table[0]) return -1;
@@ -165,50 +106,52 @@ long SaveNumber(const CountTable& table) {
   return table[71] == -table[0] ? table[0] : -1;
 }
 
-int TempFiles(const std::filesystem::path& folder) {
-  int temps = 0;
-  for (const std::string& name : testing::Names(folder)) temps += name != "cards.txt";
-  return temps;
-}
-
 TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
-  testing::ScratchFolder folder;
-  const std::filesystem::path target = folder / "cards.txt";
-  CountTable first{};  // save number 0
-  ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(first)).ok);
+  testing::ScratchFolder scratch;
+  const fs::path folder = scratch / "saves";
+  const fs::path log = scratch / "saves.log";
+  const fs::path target = folder / "cards.txt";
+  fs::create_directory(folder);
+  ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(CountTable{})).ok);  // save number 0
 
   std::mt19937 random(20261206);
   std::uniform_int_distribution<int> delayMicros(0, 10000);
   constexpr int kKills = 250;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  long previous = 0;  // the save number the file holds
+  long held = 0;  // the save number the file holds
   int kills = 0;
   int killsDuringAWrite = 0;  // kills that left a temporary file: they came mid-save
   for (; kills < kKills && std::chrono::steady_clock::now() < deadline; ++kills) {
-    SaveLoop loop(folder.path(), previous + 1);
-    ASSERT_TRUE(loop.waitForFirstSave()) << "the save loop saved nothing";
+    const Process loop = Start(folder, log, held + 1);
+    bool saved = false;
+    for (int wait = 0; !saved && wait < 100'000; ++wait) {
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+      saved = LastFinished(log, held) > held;
+    }
     std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
-    const long lastFinished = loop.killAndCount(previous + 1);
+    ASSERT_TRUE(Kill(loop)) << "the save loop stopped by itself";
+    ASSERT_TRUE(saved) << "the save loop saved nothing";
+    const long lastFinished = LastFinished(log, held);
     const LoadResult loaded = LoadCollectionFile(target);
     ASSERT_TRUE(loaded.table) << "after kill " << kills << ": " << loaded.message;
-    const long held = SaveNumber(*loaded.table);
-    ASSERT_TRUE(held == lastFinished || held == lastFinished + 1)
-        << "after kill " << kills << " the file holds save " << held << ", the last finished was "
+    const long now = SaveNumber(*loaded.table);
+    ASSERT_TRUE(now == lastFinished || now == lastFinished + 1)
+        << "after kill " << kills << " the file holds save " << now << ", the last finished was "
         << lastFinished;
     // A killed save may leave its own temporary file; the next save sweeps it away.
-    const int temps = TempFiles(folder.path());
+    const int temps = static_cast<int>(testing::Names(folder).size()) - 1;
     ASSERT_LE(temps, 1) << "after kill " << kills;
     killsDuringAWrite += temps;
-    previous = held;
+    held = now;
   }
   EXPECT_GE(kills, kKills * 4 / 5);
   std::cout << kills << " kills, " << killsDuringAWrite << " in the middle of a save, last save "
-            << previous << "\n";
+            << held << "\n";
   EXPECT_GT(killsDuringAWrite, 0)
       << "no kill came in the middle of a save: the test proved nothing";
 
-  ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(first)).ok);
-  EXPECT_EQ(TempFiles(folder.path()), 0);
+  ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(CountTable{})).ok);
+  EXPECT_EQ(testing::Names(folder), std::vector<std::string>{"cards.txt"});
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "core/utf8_path.h"
+#include "storage/file_result.h"
 
 namespace kelvara::testing {
 
@@ -53,6 +54,14 @@ std::vector<std::string> Names(const fs::path& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+void ExpectFailedAndUntouched(const FileResult& result, std::string_view reason,
+                              const fs::path& target) {
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.reason, reason);
+  EXPECT_EQ(Contents(target), kOld);
+  EXPECT_EQ(Names(target.parent_path()), std::vector<std::string>{Utf8FromPath(target.filename())});
 }
 
 }  // namespace kelvara::testing

@@ -11,6 +11,10 @@
 #include <string_view>
 #include <vector>
 
+namespace kelvara {
+struct FileResult;
+}
+
 namespace kelvara::testing {
 
 // A fresh folder in the system's temporary folder, open to every user, removed with all it
@@ -35,6 +39,12 @@ void Put(const std::filesystem::path& file, std::string_view bytes);
 // Every name in the folder (UTF-8), hidden ones included, sorted.
 std::vector<std::string> Names(const std::filesystem::path& folder);
 
+// What a target holds before a write that must fail.
+inline const std::string kOld = "old contents\r\n";
+// After a failure: the reason given, the old file exactly as it was, no temporary left.
+void ExpectFailedAndUntouched(const FileResult& result, std::string_view reason,
+                              const std::filesystem::path& target);
+
 // Keeps an existing file open as a running program does while this object lives: on POSIX
 // with an exclusive lock (as a save holds its temporary file), on Windows without sharing
 // delete or write (as a save holds its temporary file, or a spreadsheet the file it shows).
@@ -52,7 +62,6 @@ class HeldFile {
 #ifndef _WIN32
 // Run `body` (which uses EXPECT_...) in a forked child and fail the test if it failed there;
 // the test is skipped, with the reason, where the system refuses the set-up.
-void RunInChild(const std::function<void()>& body);
 // As an ordinary user: root is dropped to "nobody", so file permissions apply.
 void RunAsOrdinaryUser(const std::function<void()>& body);
 // With a tmpfs of `bytes` mounted on `folder`, inside a user and mount namespace of its own.

@@ -59,10 +59,6 @@ HeldFile::~HeldFile() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-void RunInChild(const std::function<void()>& body) {
-  RunInChildAfter([] { return true; }, "", body);
-}
-
 void RunAsOrdinaryUser(const std::function<void()>& body) {
   constexpr uid_t kNobody = 65534;
   RunInChildAfter(

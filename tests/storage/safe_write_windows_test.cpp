@@ -7,7 +7,6 @@
 #include "storage/reasons.h"
 #include "storage/safe_write.h"
 #include "tests/storage/file_system_helpers.h"
-#include "tests/storage/safe_write_checks.h"
 
 namespace kelvara {
 namespace {
@@ -15,16 +14,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ExpectFailedAndUntouched;
 using testing::kOld;
-using testing::Names;
-using testing::Put;
-using testing::ScratchFolder;
-using Listing = std::vector<std::string>;
 
 TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
-  ScratchFolder folder;
+  testing::ScratchFolder folder;
   const fs::path target = folder / "cards.csv";
   const std::string noAccess = ReasonForWindowsError(ERROR_ACCESS_DENIED);
-  Put(target, kOld);
+  testing::Put(target, kOld);
   ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
   ExpectFailedAndUntouched(WriteFileSafely(target, "1\r\n"), noAccess, target);
   ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
@@ -41,18 +36,18 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
 }
 
 TEST(WriteFileSafelyOnWindows, NamesWindowsForbidsAreRefusedAndLeaveNothing) {
-  ScratchFolder folder;
-  Put(folder / "cards", kOld);
+  testing::ScratchFolder folder;
+  testing::Put(folder / "cards", kOld);
   for (const char* name : {"a<b", "a>b", "a?b", "a*b", "a|b", "a\"b", "CON", "NUL"}) {
     const FileResult result = WriteFileSafely(folder / name, "1\r\n");
     EXPECT_FALSE(result.ok) << name;
     EXPECT_EQ(result.reason, ReasonForWindowsError(ERROR_INVALID_NAME)) << name;
   }
-  EXPECT_EQ(Names(folder.path()), Listing{"cards"});
+  EXPECT_EQ(testing::Names(folder.path()), std::vector<std::string>{"cards"});
 }
 
 TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitAreWrittenLongerOnesRefusedUnwritten) {
-  ScratchFolder folder;
+  testing::ScratchFolder folder;
   // The longest path Windows takes is MAX_PATH - 1 characters; the temporary file's name is
   // shorter than these names, so the target's length decides.
   const std::size_t room = MAX_PATH - 1 - folder.path().native().size() - 1;
@@ -69,7 +64,7 @@ TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitAreWrittenLongerOnesRefusedUnwri
   fs::create_directory(deep);
   EXPECT_EQ(WriteFileSafely(deep / "x", "1\r\n").reason, tooLong);
   EXPECT_TRUE(fs::is_empty(deep));
-  EXPECT_EQ(Names(folder.path()).size(), 2u);  // the longest file and the deep folder
+  EXPECT_EQ(testing::Names(folder.path()).size(), 2u);  // the longest file and the deep folder
 }
 
 }  // namespace
