@@ -10,7 +10,7 @@ namespace kelvara {
 namespace {
 
 // The icon's pictures, each decoded only when something first asks for its size. Decoding
-// all six (up to 256 px) for every window that sets the icon was a fifth of the start-up;
+// all of them for every window that sets the icon was a fifth of the start-up;
 // the offscreen platform never asks for one, X11 for each size once.
 class ProgramIconEngine final : public QIconEngine {
  public:
