@@ -3,8 +3,8 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <string>
 #include <string_view>
 
