@@ -62,15 +62,15 @@ TEST_F(MainWindowLogicTest, CategoryShowsItsNameAndSixCountsOthersChangeNothing)
   }
 }
 
-// Left, right, middle and shift with real presses are the main window's test.
 TEST_F(MainWindowLogicTest, PressesEditOnlyTheShownCountOfTheCurrentCategory) {
   press(4, kLeftButton);  // before any choice: the first category; the other labels stay blank
   EXPECT_EQ(view.counts, (std::map<int, std::string>{{4, "1"}}));
   logic.card_Click(6);
   press(3, kLeftButton, 7);  // shift, control and alt change nothing
   press(1, kRightButton, 6);
-  for (std::int16_t button : {0, 3, 8}) press(0, button);  // no single known button
-  press(6, kLeftButton);                                   // no such character
+  for (int button : {int{kMiddleButton}, 0, 3, 8})
+    press(0, static_cast<std::int16_t>(button));  // middle, or none
+  press(6, kLeftButton);                          // no such character
   press(-1, kLeftButton);
   EXPECT_EQ(view.counts[3], "1");
   EXPECT_EQ(view.counts[1], "-1");
