@@ -218,44 +218,38 @@ void PlainWriteOf(benchmark::State& run, Render render, const char* name, bool f
   if (flush) counted.checked(run, true);
 }
 
-BENCHMARK_CAPTURE(WriteAction, save, ChooserKind::filesave, CollectionFileBytes, "save.txt", true)
-    ->Name("file/save")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWriteOf, save, CollectionFileBytes, "plain-save.txt", true)
-    ->Name("file/plain_save")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(WriteAction, save_no_flush, ChooserKind::filesave, CollectionFileBytes,
-                  "save.txt", false)
-    ->Name("file/save_no_flush")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWriteOf, save_no_flush, CollectionFileBytes, "plain-save.txt", false)
-    ->Name("file/plain_save_no_flush")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(WriteAction, csv, ChooserKind::savecsv, CsvBytes, "export.csv", true)
-    ->Name("file/csv_export")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWriteOf, csv, CsvBytes, "plain-export.csv", true)
-    ->Name("file/plain_csv_export")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(WriteAction, csv_no_flush, ChooserKind::savecsv, CsvBytes, "export.csv", false)
-    ->Name("file/csv_export_no_flush")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWriteOf, csv_no_flush, CsvBytes, "plain-export.csv", false)
-    ->Name("file/plain_csv_export_no_flush")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(WriteAction, html, ChooserKind::savehtml, HtmlBytes, "export.html", true)
-    ->Name("file/html_export")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWriteOf, html, HtmlBytes, "plain-export.html", true)
-    ->Name("file/plain_html_export")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(WriteAction, html_no_flush, ChooserKind::savehtml, HtmlBytes, "export.html",
-                  false)
-    ->Name("file/html_export_no_flush")
-    ->UseRealTime();
-BENCHMARK_CAPTURE(PlainWriteOf, html_no_flush, HtmlBytes, "plain-export.html", false)
-    ->Name("file/plain_html_export_no_flush")
-    ->UseRealTime();
+// Each writing action, and the plain write of the same bytes, with and without the flush.
+struct WriteRow {
+  const char* name;
+  ChooserKind kind;
+  Render render;
+  const char* file;
+};
+constexpr WriteRow kWriteRows[] = {
+    {"save", ChooserKind::filesave, CollectionFileBytes, "save.txt"},
+    {"csv_export", ChooserKind::savecsv, CsvBytes, "export.csv"},
+    {"html_export", ChooserKind::savehtml, HtmlBytes, "export.html"},
+};
+
+const bool kWriteRowsRegistered = [] {
+  for (const WriteRow& row : kWriteRows) {
+    for (const bool flush : {true, false}) {
+      const std::string suffix = flush ? "" : "_no_flush";
+      const std::string plainFile = std::string("plain-") + row.file;
+      benchmark::RegisterBenchmark(("file/" + std::string(row.name) + suffix).c_str(),
+                                   [row, flush](benchmark::State& run) {
+                                     WriteAction(run, row.kind, row.render, row.file, flush);
+                                   })
+          ->UseRealTime();
+      benchmark::RegisterBenchmark(("file/plain_" + std::string(row.name) + suffix).c_str(),
+                                   [row, flush, plainFile](benchmark::State& run) {
+                                     PlainWriteOf(run, row.render, plainFile.c_str(), flush);
+                                   })
+          ->UseRealTime();
+    }
+  }
+  return true;
+}();
 
 constexpr std::uintmax_t kLargeBytes = std::uintmax_t{100} << 20;
 
