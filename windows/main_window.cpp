@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -87,10 +88,19 @@ MainWindow::MainWindow(Module1& state, ActionFactory makeAction, QWidget* parent
   buildMenu();
   chainTabOrder();
 
-  resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+  sizeClientArea();
   cards_[0]->setFocus();
 
   logic_.Form_Load();
+}
+
+void MainWindow::sizeClientArea() {
+  // The menu bar's size hint is not the height the window's layout gives it on every system
+  // (on Windows it is one pixel more), so the layout itself tells what the client area got.
+  ensurePolished();
+  resize(kClientWidth, kClientHeight);
+  layout()->activate();
+  resize(kClientWidth, height() + kClientHeight - centralWidget()->height());
 }
 
 MainWindow::~MainWindow() {

@@ -53,6 +53,7 @@ class MainWindow : public QMainWindow, public MainView {
   void buildCommandButtons(QWidget* client);
   void buildMenu();
   void chainTabOrder();
+  void sizeClientArea();
 
   // The commands that open the secondary windows, one window of each kind at a time.
   void save_Click() { openChooser(ChooserKind::filesave); }

@@ -1,10 +1,35 @@
 # Installs the build into a scratch prefix and checks what lands where a desktop looks.
-# cmake -DBUILD_DIR=... -DPREFIX=... -DICON_SIZES="16;32;..." -P install_check.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... -DICON_SIZES="16;32;..." [-DWINDOWS=ON] -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
   RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(failed)
+  message(FATAL_ERROR "cmake --install failed:\n${output}")
+endif()
+
+function(expect_only expected)
+  file(GLOB_RECURSE installed RELATIVE "${PREFIX}" "${PREFIX}/*")
+  list(SORT installed)
+  list(SORT expected)
+  if(NOT installed STREQUAL expected)
+    message(FATAL_ERROR "installed:\n  ${installed}\nexpected:\n  ${expected}")
+  endif()
+endfunction()
+
+if(WINDOWS)
+  # What the release zip holds: the self-contained program and its read-me, side by side; the
+  # read-me in UTF-8 with a byte order mark, so that Notepad shows its Japanese on any Windows.
+  expect_only("kelvara.exe;README-ja.txt")
+  file(READ "${PREFIX}/README-ja.txt" start LIMIT 3 HEX)
+  file(STRINGS "${PREFIX}/README-ja.txt" first LIMIT_COUNT 1)
+  if(NOT start STREQUAL "efbbbf" OR NOT first MATCHES "kelvara ${VERSION}（Windows")
+    message(FATAL_ERROR "README-ja.txt starts with ${start}: ${first}")
+  endif()
+  return()
+endif()
+
 execute_process(COMMAND test -x "${PREFIX}/bin/kelvara" RESULT_VARIABLE not_executable)
-if(failed OR not_executable)
+if(not_executable)
   message(FATAL_ERROR "cmake --install gave no runnable bin/kelvara:\n${output}")
 endif()
 
@@ -23,12 +48,7 @@ foreach(size IN LISTS ICON_SIZES)
     message(FATAL_ERROR "${icon} is ${width}x${height}")
   endif()
 endforeach()
-file(GLOB_RECURSE installed RELATIVE "${PREFIX}" "${PREFIX}/*")
-list(SORT installed)
-list(SORT expected)
-if(NOT installed STREQUAL expected)
-  message(FATAL_ERROR "installed:\n  ${installed}\nexpected:\n  ${expected}")
-endif()
+expect_only("${expected}")
 
 # The menu entry starts the installed program by name, shows the installed icon, and has its
 # name and comment in Japanese too.
