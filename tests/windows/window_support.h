@@ -4,6 +4,7 @@
 // rows, and message boxes answered by the test instead of a person.
 #include <QApplication>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -42,6 +43,10 @@ inline void CheckControl(QWidget* window, const ControlRow& row) {
     QVERIFY2(QStringList({"ＭＳ Ｐゴシック", "MS PGothic", "IPAPGothic", "Noto Sans CJK JP"})
                  .contains(family, Qt::CaseInsensitive),
              qPrintable(row.name + " is drawn in " + family));
+    // Japanese-capable: the font drawn holds every character of the caption itself.
+    const QFontMetrics metrics(font);
+    for (const char32_t c : caption.toUcs4())
+      QVERIFY2(metrics.inFontUcs4(c), qPrintable(row.name + " lacks " + QString::number(c, 16)));
   }
   QVERIFY(font.weight() == QFont::Normal && !font.italic() && !font.underline());
   if (row.textColor.isValid()) {
