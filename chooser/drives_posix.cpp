@@ -6,7 +6,6 @@
 
 #include "chooser/mount_table.h"
 #include "chooser/real_file_system.h"
-#include "core/utf8_path.h"
 
 namespace kelvara {
 namespace {
@@ -35,10 +34,6 @@ std::string RealFileSystem::currentFolder(const Drive& drive) {
   std::string working = workingFolder();
   if (!working.empty() && RootHolding(drives(), working) == drive.root) return working;
   return drive.root;
-}
-
-bool RealFileSystem::isHidden(const std::filesystem::directory_entry& entry) {
-  return Utf8FromPath(entry.path().filename()).starts_with('.');
 }
 
 }  // namespace kelvara
