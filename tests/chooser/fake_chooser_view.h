@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "chooser/chooser_view.h"
@@ -20,7 +21,7 @@ class FakeChooserView : public ChooserView {
     rows = shown;
     open = openRow;
   }
-  void showFiles(const std::vector<std::string>& names) override { files = names; }
+  void showFiles(std::vector<std::string> names) override { files = std::move(names); }
   std::string fileName() const override { return typed; }
   std::string selectedFile() const override { return picked; }
   void beep() override { events.push_back("beep"); }
