@@ -1,14 +1,46 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListView>
 #include <QtTest>
 
+#include "chooser/real_file_system.h"
+#include "core/utf8_path.h"
 #include "tests/chooser/fake_file_system.h"
+#include "tests/storage/file_system_helpers.h"
 #include "tests/windows/window_support.h"
 #include "windows/chooser_window.h"
 
 using namespace kelvara;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The process works in `folder` while this object lives.
+class WorkingIn {
+ public:
+  explicit WorkingIn(const fs::path& folder) { fs::current_path(folder); }
+  ~WorkingIn() { fs::current_path(previous_); }
+  WorkingIn(const WorkingIn&) = delete;
+  WorkingIn& operator=(const WorkingIn&) = delete;
+
+ private:
+  fs::path previous_ = fs::current_path();
+};
+
+// The rows of a list as assistive technology reads them.
+QStringList SpokenRows(QWidget* list) {
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(list);
+  QStringList rows;
+  for (int i = 0; access && i < access->childCount(); ++i) {
+    rows << access->child(i)->text(QAccessible::Name);
+  }
+  return rows;
+}
+
+}  // namespace
 
 class ChooserWindowTest : public QObject {
   Q_OBJECT
@@ -80,6 +112,41 @@ class ChooserWindowTest : public QObject {
     QTRY_COMPARE(Texts(dir1).last(), QStringLiteral("    yu"));
     QCOMPARE(dir1->currentIndex().row(), 1);
     QCOMPARE(answerer.seen.size(), 1);
+  }
+
+  // A real folder: both lists hold its visible entries, letters sorted regardless of case and
+  // Japanese names after them, complete as soon as the window exists.
+  void listsShowTheVisibleEntriesOfARealFolderSortedByName() {
+    testing::ScratchFolder folder;
+    for (const char* name : {"cards", "Album", "_drafts", "写真", ".config"}) {
+      fs::create_directory(folder / name);
+    }
+    for (const char* name :
+         {"b.txt", "メモ.txt", "B2.txt", "~x", "a.TXT", "カード 1.txt", "Zeta", ".hidden.txt"}) {
+      testing::Put(folder / name, "x");
+    }
+    testing::Hide(folder / ".config");
+    testing::Hide(folder / ".hidden.txt");
+    const WorkingIn working(folder.path());
+    RealFileSystem files;
+    ChooserWindow window(ChooserKind::fileopen, std::make_unique<UnusedAction>(), files);
+
+    auto* dir1 = ChildOf<QListView>(&window, "Dir1");
+    auto* file1 = ChildOf<QListView>(&window, "File1");
+    const QStringList fileRows = {"a.TXT", "b.txt",        "B2.txt",  "Zeta",
+                                  "~x",    "カード 1.txt", "メモ.txt"};
+    QCOMPARE(Texts(file1), fileRows);
+    const int open = dir1->currentIndex().row();
+    QCOMPARE(Texts(dir1).value(open).trimmed(),
+             QString::fromStdString(Utf8FromPath(folder.path().filename())));
+    QStringList folderRows = {"_drafts", "Album", "cards", "写真"};
+    for (QString& row : folderRows) row.prepend(QString((open + 1) * 2, QLatin1Char(' ')));
+    QCOMPARE(Texts(dir1).mid(open + 1), folderRows);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(SpokenRows(file1), fileRows);
+    QCOMPARE(SpokenRows(dir1).mid(open + 1), folderRows);
   }
 };
 
