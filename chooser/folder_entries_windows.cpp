@@ -11,15 +11,16 @@ namespace {
 
 // The system's error as the chooser words it (FolderFailure); the rest keep their number.
 std::error_code FolderError(const std::string& folder, DWORD error) {
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-    // A path through a file reads as missing; say it is no folder.
-    const DWORD attributes = ::GetFileAttributesW(PathFromUtf8(folder).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      return std::make_error_code(std::errc::not_a_directory);
-    }
-    return std::make_error_code(std::errc::no_such_file_or_directory);
+  // A path through a file reads as missing or as a bad name, as the system pleases; say it is
+  // no folder.
+  const DWORD attributes = ::GetFileAttributesW(PathFromUtf8(folder).c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return std::make_error_code(std::errc::not_a_directory);
   }
   switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return std::make_error_code(std::errc::no_such_file_or_directory);
     case ERROR_DIRECTORY:
       return std::make_error_code(std::errc::not_a_directory);
     case ERROR_ACCESS_DENIED:
