@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "chooser/chooser_path.h"
-#include "chooser/name_order.h"
 
 namespace kelvara {
 namespace {
@@ -79,19 +78,19 @@ void ChooserLogic::showFolder(const std::string& folder, FolderListing listing) 
   }
   const std::size_t openRow = rows_.empty() ? 0 : rows_.size() - 1;
   const int depth = static_cast<int>(rows_.size());
-  SortByName(listing.folders);
+  listing.folders.sortByName();
   rows_.reserve(rows_.size() + listing.folders.size());
-  for (std::string& name : listing.folders) {
-    std::string path = ChildFolder(folder, name);
-    rows_.push_back({std::move(name), std::move(path), depth, false});
+  for (std::size_t i = 0; i < listing.folders.size(); ++i) {
+    const std::string_view name = listing.folders[i];
+    rows_.push_back({std::string(name), ChildFolder(folder, name), depth, false});
   }
   view_.showFolders(rows_, openRow);
   Dir1_Change(std::move(listing.files));
 }
 
-void ChooserLogic::Dir1_Change(std::vector<std::string> files) {
+void ChooserLogic::Dir1_Change(NameList files) {
   filePath_ = dirPath_;
-  SortByName(files);
+  files.sortByName();
   view_.showFiles(std::move(files));
 }
 

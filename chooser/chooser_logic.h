@@ -31,7 +31,7 @@ class ChooserLogic {
   // Both lists move to `folder`, read as `listing`, in step.
   void showFolder(const std::string& folder, FolderListing listing);
   // The directory list's folder changed: the file list follows with the folder's `files`.
-  void Dir1_Change(std::vector<std::string> files);
+  void Dir1_Change(NameList files);
   void complain(std::string_view text);
 
   ChooserKind kind_;

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "chooser/name_list.h"
+
 namespace kelvara {
 
 // One row of the directory list: the open folder's ancestors and itself (open), then its
@@ -28,7 +30,7 @@ class ChooserView {
   virtual void showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) = 0;
   // File1: its names in order, none selected. Handed over whole: a large folder's names are
   // not copied.
-  virtual void showFiles(std::vector<std::string> names) = 0;
+  virtual void showFiles(NameList names) = 0;
   virtual std::string fileName() const = 0;      // the text of Text1
   virtual std::string selectedFile() const = 0;  // File1's selected name; empty when none
   virtual void beep() = 0;

@@ -33,7 +33,7 @@ FolderListing RealFileSystem::list(const std::string& folder) {
     // A dangling link is listed as a file.
     const bool isFolder = entry.type == std::filesystem::file_type::directory;
     auto& names = isFolder ? listing.folders : listing.files;
-    names.emplace_back(entry.name);
+    names.add(entry.name);
   });
   if (error) return FolderListing{false, FolderFailure(error), {}, {}};
   listing.readable = true;

@@ -9,7 +9,7 @@ constexpr int kIndentBlanks = 2;  // per level of the directory list
 
 }  // namespace
 
-void FileListModel::setNames(std::vector<std::string> names) {
+void FileListModel::setNames(NameList names) {
   beginResetModel();
   names_ = std::move(names);
   endResetModel();

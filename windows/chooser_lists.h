@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "chooser/chooser_view.h"
+#include "chooser/name_list.h"
 
 namespace kelvara {
 
@@ -17,15 +18,15 @@ class FileListModel final : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
 
-  void setNames(std::vector<std::string> names);
+  void setNames(NameList names);
   // The name of `row` byte for byte, as the file system gave it.
-  const std::string& name(int row) const { return names_.at(static_cast<std::size_t>(row)); }
+  std::string_view name(int row) const { return names_[static_cast<std::size_t>(row)]; }
 
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
 
  private:
-  std::vector<std::string> names_;
+  NameList names_;
 };
 
 // The rows of a chooser window's directory list: each folder indented by its depth, with an

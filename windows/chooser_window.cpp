@@ -130,7 +130,7 @@ void ChooserWindow::showFolders(const std::vector<FolderRow>& rows, std::size_t 
   dir1_->setCurrentIndex(folders_->index(static_cast<int>(openRow)));
 }
 
-void ChooserWindow::showFiles(std::vector<std::string> names) {
+void ChooserWindow::showFiles(NameList names) {
   files_->setNames(std::move(names));
 }
 
@@ -140,7 +140,7 @@ std::string ChooserWindow::fileName() const {
 
 std::string ChooserWindow::selectedFile() const {
   const QModelIndexList selected = file1_->selectionModel()->selectedIndexes();
-  return selected.isEmpty() ? std::string() : files_->name(selected.front().row());
+  return selected.isEmpty() ? std::string() : std::string(files_->name(selected.front().row()));
 }
 
 void ChooserWindow::beep() {

@@ -30,7 +30,7 @@ class ChooserWindow : public QWidget, public ChooserView {
 
   void showDrives(const std::vector<std::string>& names, std::size_t chosen) override;
   void showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) override;
-  void showFiles(std::vector<std::string> names) override;
+  void showFiles(NameList names) override;
   std::string fileName() const override;
   std::string selectedFile() const override;
   void beep() override;

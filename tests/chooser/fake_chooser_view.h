@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "chooser/chooser_view.h"
@@ -21,7 +20,7 @@ class FakeChooserView : public ChooserView {
     rows = shown;
     open = openRow;
   }
-  void showFiles(std::vector<std::string> names) override { files = std::move(names); }
+  void showFiles(NameList names) override { files = Strings(names); }
   std::string fileName() const override { return typed; }
   std::string selectedFile() const override { return picked; }
   void beep() override { events.push_back("beep"); }

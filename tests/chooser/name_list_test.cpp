@@ -1,13 +1,15 @@
-#include "chooser/name_order.h"
+#include "chooser/name_list.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "tests/chooser/fake_file_system.h"
+
 namespace kelvara {
 namespace {
 
-TEST(SortByName, FoldsLettersThenKeepsByteOrderAlsoPastLongCommonPrefixes) {
+TEST(NameList, SortsLettersRegardlessOfCaseThenByBytesAlsoPastLongCommonPrefixes) {
   const std::vector<std::string> sorted = {"_x",
                                            "A.txt",
                                            "a.txt",
@@ -22,12 +24,15 @@ TEST(SortByName, FoldsLettersThenKeepsByteOrderAlsoPastLongCommonPrefixes) {
                                            "photo_000010.jpeg",
                                            "Zeta",
                                            "カード.txt"};
-  std::vector<std::string> names = sorted;
+  std::vector<std::string> shuffled = sorted;
   for (int turn = 0; turn < 3; ++turn) {
-    std::rotate(names.begin(), names.begin() + 5, names.end());
-    std::reverse(names.begin() + turn, names.end());
-    SortByName(names);
-    EXPECT_EQ(names, sorted);
+    std::rotate(shuffled.begin(), shuffled.begin() + 5, shuffled.end());
+    std::reverse(shuffled.begin() + turn, shuffled.end());
+    NameList names;
+    for (const std::string& name : shuffled) names.add(name);
+    ASSERT_EQ(Strings(names), shuffled);
+    names.sortByName();
+    EXPECT_EQ(Strings(names), sorted);
   }
 }
 

@@ -1,4 +1,4 @@
-#include "chooser/name_order.h"
+#include "chooser/name_list.h"
 
 #include <algorithm>
 #include <bit>
@@ -31,7 +31,7 @@ std::size_t FirstDifference(const char* a, const char* b, std::size_t from, std:
   return from;
 }
 
-bool ComesBefore(const std::string& a, const std::string& b) {
+bool ComesBefore(std::string_view a, std::string_view b) {
   const std::size_t common = std::min(a.size(), b.size());
   for (std::size_t at = FirstDifference(a.data(), b.data(), 0, common); at < common;
        at = FirstDifference(a.data(), b.data(), at + 1, common)) {
@@ -45,8 +45,21 @@ bool ComesBefore(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-void SortByName(std::vector<std::string>& names) {
-  std::sort(names.begin(), names.end(), ComesBefore);
+NameList::NameList(std::initializer_list<std::string_view> names) {
+  for (const std::string_view name : names) add(name);
+}
+
+void NameList::add(std::string_view name) {
+  spans_.push_back(
+      {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(name.size())});
+  bytes_ += name;
+}
+
+void NameList::sortByName() {
+  const std::string_view bytes = bytes_;
+  std::sort(spans_.begin(), spans_.end(), [bytes](const Span& a, const Span& b) {
+    return ComesBefore(bytes.substr(a.start, a.size), bytes.substr(b.start, b.size));
+  });
 }
 
 }  // namespace kelvara
