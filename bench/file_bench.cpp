@@ -4,7 +4,6 @@
 // their own, with the flush left out, so that the flush's share shows.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <mntent.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -18,6 +17,7 @@
 
 #include "bench/no_view.h"
 #include "chooser/file_actions.h"
+#include "chooser/mount_table.h"
 #include "core/collection.h"
 #include "core/main_window_logic.h"
 #include "export/exports.h"
@@ -60,21 +60,8 @@ using Render = std::string (*)(const CountTable&);
 std::string FileSystemType(const std::filesystem::path& folder) {
   std::error_code error;
   const std::string where = std::filesystem::canonical(folder, error).string();
-  std::string type = "unknown file system";
-  FILE* table = setmntent("/proc/self/mounts", "r");
-  if (error || !table) return type;
-  std::size_t longest = 0;
-  while (const mntent* entry = getmntent(table)) {
-    const std::string_view mount = entry->mnt_dir;
-    const bool holds = where.starts_with(mount) &&
-                       (mount == "/" || where.size() == mount.size() || where[mount.size()] == '/');
-    if (holds && mount.size() >= longest) {  // the last of mounts stacked on one folder wins
-      longest = mount.size();
-      type = entry->mnt_type;
-    }
-  }
-  endmntent(table);
-  return type;
+  const std::string type = error ? std::string() : TypeHolding(ReadMountTable(), where);
+  return type.empty() ? "unknown file system" : type;
 }
 
 // The benchmarks' files, in a folder of the build directory (a real disk, not tmpfs); the

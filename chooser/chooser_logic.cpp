@@ -1,6 +1,6 @@
 #include "chooser/chooser_logic.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "chooser/chooser_path.h"
 
@@ -10,24 +10,6 @@ namespace {
 constexpr std::string_view kOopsTitle = "もーしょうがないなぁ…ちゃんは";
 constexpr std::string_view kSuccessTitle = "あのね";
 constexpr std::string_view kNotReady = "デバイスが準備されていないよ";
-
-std::string Folded(std::string name) {
-  for (char& c : name) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return name;
-}
-
-// Names in the order a user expects: letters regardless of case, then byte order to keep
-// "A.txt" and "a.txt" apart.
-std::vector<std::string> SortedByName(std::vector<std::string> names) {
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string foldedA = Folded(a);
-    const std::string foldedB = Folded(b);
-    return foldedA != foldedB ? foldedA < foldedB : a < b;
-  });
-  return names;
-}
 
 }  // namespace
 
@@ -46,8 +28,8 @@ void ChooserLogic::Form_Load() {
   // A working folder that cannot be read leaves the lists on its nearest readable ancestor.
   const std::vector<std::string> chain = FolderChain(start);
   for (auto folder = chain.rbegin(); folder != chain.rend(); ++folder) {
-    const FolderListing listing = files_.list(*folder);
-    if (listing.readable) return showFolder(*folder, listing);
+    FolderListing listing = files_.list(*folder);
+    if (listing.readable) return showFolder(*folder, std::move(listing));
   }
   showFolder(start, FolderListing{});
 }
@@ -55,26 +37,26 @@ void ChooserLogic::Form_Load() {
 void ChooserLogic::Drive1_Change(std::size_t drive) {
   if (drive >= drives_.size()) return;
   const std::string folder = files_.currentFolder(drives_[drive]);
-  const FolderListing listing = files_.list(folder);
+  FolderListing listing = files_.list(folder);
   if (!listing.readable) {
     // The drive list keeps the new drive; the other two stay where they were.
     complain(kNotReady);
     return;
   }
-  showFolder(folder, listing);
+  showFolder(folder, std::move(listing));
 }
 
 void ChooserLogic::openFolder(std::size_t row) {
   if (row >= rows_.size()) return;
   const std::string folder = rows_[row].path;
-  const FolderListing listing = files_.list(folder);
-  if (listing.readable) return showFolder(folder, listing);
+  FolderListing listing = files_.list(folder);
+  if (listing.readable) return showFolder(folder, std::move(listing));
 
   complain("「" + folder + "」が開けないよ（" + listing.reason + "）");
   // The lists stay on the folder they show, read again so a vanished subfolder drops out;
   // if that one is gone too, they keep what they last read.
-  const FolderListing again = files_.list(dirPath_);
-  if (again.readable) showFolder(dirPath_, again);
+  FolderListing again = files_.list(dirPath_);
+  if (again.readable) showFolder(dirPath_, std::move(again));
 }
 
 void ChooserLogic::action_Click() {
@@ -88,7 +70,7 @@ void ChooserLogic::action_Click() {
   }
 }
 
-void ChooserLogic::showFolder(const std::string& folder, const FolderListing& listing) {
+void ChooserLogic::showFolder(const std::string& folder, FolderListing listing) {
   dirPath_ = folder;
   rows_.clear();
   for (const std::string& path : FolderChain(folder)) {
@@ -96,16 +78,20 @@ void ChooserLogic::showFolder(const std::string& folder, const FolderListing& li
   }
   const std::size_t openRow = rows_.empty() ? 0 : rows_.size() - 1;
   const int depth = static_cast<int>(rows_.size());
-  for (const std::string& name : SortedByName(listing.folders)) {
-    rows_.push_back({name, ChildFolder(folder, name), depth, false});
+  listing.folders.sortByName();
+  rows_.reserve(rows_.size() + listing.folders.size());
+  for (std::size_t i = 0; i < listing.folders.size(); ++i) {
+    const std::string_view name = listing.folders[i];
+    rows_.push_back({std::string(name), ChildFolder(folder, name), depth, false});
   }
   view_.showFolders(rows_, openRow);
-  Dir1_Change(listing);
+  Dir1_Change(std::move(listing.files));
 }
 
-void ChooserLogic::Dir1_Change(const FolderListing& listing) {
+void ChooserLogic::Dir1_Change(NameList files) {
   filePath_ = dirPath_;
-  view_.showFiles(SortedByName(listing.files));
+  files.sortByName();
+  view_.showFiles(std::move(files));
 }
 
 void ChooserLogic::complain(std::string_view text) {

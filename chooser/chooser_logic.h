@@ -29,9 +29,9 @@ class ChooserLogic {
 
  private:
   // Both lists move to `folder`, read as `listing`, in step.
-  void showFolder(const std::string& folder, const FolderListing& listing);
-  // The directory list's folder changed: the file list follows.
-  void Dir1_Change(const FolderListing& listing);
+  void showFolder(const std::string& folder, FolderListing listing);
+  // The directory list's folder changed: the file list follows with the folder's `files`.
+  void Dir1_Change(NameList files);
   void complain(std::string_view text);
 
   ChooserKind kind_;

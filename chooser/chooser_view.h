@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "chooser/name_list.h"
+
 namespace kelvara {
 
 // One row of the directory list: the open folder's ancestors and itself (open), then its
@@ -26,8 +28,9 @@ class ChooserView {
   virtual void showDrives(const std::vector<std::string>& names, std::size_t chosen) = 0;
   // Dir1: its rows, with the open folder's row marked current.
   virtual void showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) = 0;
-  // File1: its names in order, none selected.
-  virtual void showFiles(const std::vector<std::string>& names) = 0;
+  // File1: its names in order, none selected. Handed over whole: a large folder's names are
+  // not copied.
+  virtual void showFiles(NameList names) = 0;
   virtual std::string fileName() const = 0;      // the text of Text1
   virtual std::string selectedFile() const = 0;  // File1's selected name; empty when none
   virtual void beep() = 0;

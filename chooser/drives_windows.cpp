@@ -36,10 +36,4 @@ std::string RealFileSystem::currentFolder(const Drive& drive) {
   return Utf8FromPath(std::filesystem::path(folder));
 }
 
-bool RealFileSystem::isHidden(const std::filesystem::directory_entry& entry) {
-  const DWORD attributes = GetFileAttributesW(entry.path().c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-}
-
 }  // namespace kelvara

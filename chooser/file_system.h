@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "chooser/name_list.h"
+
 namespace kelvara {
 
 // A volume the drive list offers: its caption there and the folder at its root (UTF-8).
@@ -16,8 +18,8 @@ struct Drive {
 struct FolderListing {
   bool readable = false;
   std::string reason;
-  std::vector<std::string> folders;  // subfolder names, hidden ones left out
-  std::vector<std::string> files;    // file names, hidden and system files left out
+  NameList folders;  // subfolder names, hidden ones left out
+  NameList files;    // file names, hidden and system files left out
 };
 
 // What a chooser window needs from the file system. Paths are full, native and UTF-8.

@@ -1,7 +1,11 @@
 #include "chooser/mount_table.h"
 
+#include <mntent.h>
+
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <filesystem>
 
 namespace kelvara {
 namespace {
@@ -15,7 +19,28 @@ bool IsVolumeType(std::string_view type) {
   return std::find(kVolumeTypes.begin(), kVolumeTypes.end(), type) != kVolumeTypes.end();
 }
 
+// Whether `folder` lies at or below `root` ("/media/usb" holds "/media/usb/a", not
+// "/media/usb2").
+bool Holds(std::string_view root, std::string_view folder) {
+  if (root.empty() || !folder.starts_with(root)) return false;
+  return folder.size() == root.size() || root.back() == '/' || folder[root.size()] == '/';
+}
+
 }  // namespace
+
+std::vector<MountEntry> ReadMountTable() {
+  std::vector<MountEntry> mounts;
+  FILE* table = setmntent("/proc/self/mounts", "r");
+  if (!table) return mounts;
+  while (const mntent* entry = getmntent(table)) {
+    // Bind mounts of single files (containers mount /etc/hosts so) are no volumes.
+    std::error_code error;
+    if (!std::filesystem::is_directory(entry->mnt_dir, error)) continue;
+    mounts.push_back({entry->mnt_dir, entry->mnt_type});
+  }
+  endmntent(table);
+  return mounts;
+}
 
 std::vector<Drive> VolumeDrives(const std::vector<MountEntry>& mounts) {
   std::vector<std::string> folders;
@@ -33,15 +58,20 @@ std::vector<Drive> VolumeDrives(const std::vector<MountEntry>& mounts) {
 std::string RootHolding(const std::vector<Drive>& drives, std::string_view folder) {
   std::string best;
   for (const Drive& drive : drives) {
-    const std::string& root = drive.root;
-    if (root.empty() || root.size() <= best.size() || folder.substr(0, root.size()) != root) {
-      continue;
-    }
-    const bool wholePart =
-        folder.size() == root.size() || root.back() == '/' || folder[root.size()] == '/';
-    if (wholePart) best = root;
+    if (drive.root.size() > best.size() && Holds(drive.root, folder)) best = drive.root;
   }
   return best;
+}
+
+std::string TypeHolding(const std::vector<MountEntry>& mounts, std::string_view folder) {
+  const MountEntry* holding = nullptr;
+  for (const MountEntry& mount : mounts) {
+    if (Holds(mount.folder, folder) &&
+        (!holding || mount.folder.size() >= holding->folder.size())) {
+      holding = &mount;
+    }
+  }
+  return holding ? holding->type : std::string();
 }
 
 }  // namespace kelvara

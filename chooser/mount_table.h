@@ -14,6 +14,9 @@ struct MountEntry {
   std::string type;
 };
 
+// This process's mount table: the mounts on folders, in the table's order.
+std::vector<MountEntry> ReadMountTable();
+
 // The drives a user would recognise among the mounts: the root whatever its type (an
 // overlay in a container), then the mount points of disk and removable-media file systems,
 // each once, in path order. Pseudo file systems (proc, sysfs, cgroup, tmpfs, ...) stay out.
@@ -22,5 +25,9 @@ std::vector<Drive> VolumeDrives(const std::vector<MountEntry>& mounts);
 // The drive root that holds `folder`: the longest root that is a whole-part prefix of it
 // ("/media/usb" holds "/media/usb/a", not "/media/usb2"). Empty when none does.
 std::string RootHolding(const std::vector<Drive>& drives, std::string_view folder);
+
+// The type of the file system that holds `folder`: the mount at the longest whole-part prefix,
+// the last of those stacked on one folder. Empty when none holds it.
+std::string TypeHolding(const std::vector<MountEntry>& mounts, std::string_view folder);
 
 }  // namespace kelvara

@@ -1,5 +1,6 @@
 #include "chooser/real_file_system.h"
 
+#include "chooser/folder_entries.h"
 #include "core/utf8_path.h"
 
 namespace kelvara {
@@ -28,14 +29,12 @@ std::string RealFileSystem::workingFolder() {
 
 FolderListing RealFileSystem::list(const std::string& folder) {
   FolderListing listing;
-  std::error_code error;
-  std::filesystem::directory_iterator entry(PathFromUtf8(folder), error);
-  for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-    if (isHidden(*entry)) continue;
-    std::error_code kindError;  // a dangling link is listed as a file
-    auto& names = entry->is_directory(kindError) ? listing.folders : listing.files;
-    names.push_back(Utf8FromPath(entry->path().filename()));
-  }
+  const std::error_code error = ReadVisibleEntries(folder, [&listing](const FolderEntry& entry) {
+    // A dangling link is listed as a file.
+    const bool isFolder = entry.type == std::filesystem::file_type::directory;
+    auto& names = isFolder ? listing.folders : listing.files;
+    names.add(entry.name);
+  });
   if (error) return FolderListing{false, FolderFailure(error), {}, {}};
   listing.readable = true;
   return listing;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <filesystem>
+#include <system_error>
 
 #include "chooser/file_system.h"
 
@@ -13,10 +13,6 @@ class RealFileSystem final : public FileSystem {
   std::string currentFolder(const Drive& drive) override;
   std::string workingFolder() override;
   FolderListing list(const std::string& folder) override;
-
- private:
-  // Hidden (and on Windows system) entries stay out of the lists.
-  static bool isHidden(const std::filesystem::directory_entry& entry);
 };
 
 // Why a folder could not be read, in the program's words.

@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -13,6 +13,7 @@
 #include <array>
 #include <limits>
 
+#include "windows/chooser_lists.h"
 #include "windows/look.h"
 #include "windows/program_art.h"
 #include "windows/task_bar.h"
@@ -35,7 +36,18 @@ constexpr std::array<ChooserLook, 4> kLooks = {{
     {"savecsv", "save csv", "savecsv", "csv"},
 }};
 
-constexpr int kIndentBlanks = 2;  // per level of the directory list
+// A list box over `model`. Its rows are all of one height, so the view lays out a list of any
+// length without measuring its rows.
+QListView* MakeList(QWidget* parent, const QString& name, const QRect& place,
+                    QAbstractItemModel* model) {
+  auto* list = new QListView(parent);
+  list->setObjectName(name);
+  list->setGeometry(place);
+  list->setSelectionMode(QAbstractItemView::SingleSelection);
+  list->setUniformItemSizes(true);
+  list->setModel(model);
+  return list;
+}
 
 }  // namespace
 
@@ -61,15 +73,12 @@ ChooserWindow::ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> ac
   drive1_->setGeometry(TwipsRect(120, 720, 2295, 300));
   drive1_->setFocusPolicy(Qt::StrongFocus);
 
-  file1_ = new QListWidget(this);
-  file1_->setObjectName(QStringLiteral("File1"));
-  file1_->setGeometry(TwipsRect(2760, 720, 2895, 2970));
-  file1_->setSelectionMode(QAbstractItemView::SingleSelection);
+  files_ = new FileListModel(this);
+  file1_ = MakeList(this, QStringLiteral("File1"), TwipsRect(2760, 720, 2895, 2970), files_);
 
-  dir1_ = new QListWidget(this);
-  dir1_->setObjectName(QStringLiteral("Dir1"));
-  dir1_->setGeometry(TwipsRect(120, 1200, 2295, 2400));
-  dir1_->setSelectionMode(QAbstractItemView::SingleSelection);
+  folders_ = new FolderListModel(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                 style()->standardIcon(QStyle::SP_DirClosedIcon), this);
+  dir1_ = MakeList(this, QStringLiteral("Dir1"), TwipsRect(120, 1200, 2295, 2400), folders_);
   dir1_->installEventFilter(this);
 
   text1_ = new QLineEdit(this);
@@ -94,8 +103,8 @@ ChooserWindow::ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> ac
   connect(drive1_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (index >= 0) logic_.Drive1_Change(static_cast<std::size_t>(index));
   });
-  connect(dir1_, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { emit folderRowOpened(dir1_->row(item)); });
+  connect(dir1_, &QListView::doubleClicked, this,
+          [this](const QModelIndex& index) { emit folderRowOpened(index.row()); });
   connect(
       this, &ChooserWindow::folderRowOpened, this,
       [this](int row) {
@@ -117,20 +126,12 @@ void ChooserWindow::showDrives(const std::vector<std::string>& names, std::size_
 }
 
 void ChooserWindow::showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) {
-  dir1_->clear();
-  const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-  const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-  for (const FolderRow& row : rows) {
-    const QString indent(qsizetype{row.depth} * kIndentBlanks, QLatin1Char(' '));
-    dir1_->addItem(
-        new QListWidgetItem(row.open ? openIcon : closedIcon, indent + FromUtf8(row.name)));
-  }
-  dir1_->setCurrentRow(static_cast<int>(openRow));
+  folders_->setRows(rows);
+  dir1_->setCurrentIndex(folders_->index(static_cast<int>(openRow)));
 }
 
-void ChooserWindow::showFiles(const std::vector<std::string>& names) {
-  file1_->clear();
-  for (const std::string& name : names) file1_->addItem(FromUtf8(name));
+void ChooserWindow::showFiles(NameList names) {
+  files_->setNames(std::move(names));
 }
 
 std::string ChooserWindow::fileName() const {
@@ -138,8 +139,8 @@ std::string ChooserWindow::fileName() const {
 }
 
 std::string ChooserWindow::selectedFile() const {
-  const QList<QListWidgetItem*> selected = file1_->selectedItems();
-  return selected.isEmpty() ? std::string() : ToUtf8(selected.front()->text());
+  const QModelIndexList selected = file1_->selectionModel()->selectedIndexes();
+  return selected.isEmpty() ? std::string() : std::string(files_->name(selected.front().row()));
 }
 
 void ChooserWindow::beep() {
@@ -159,7 +160,7 @@ bool ChooserWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == dir1_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      emit folderRowOpened(dir1_->currentRow());
+      emit folderRowOpened(dir1_->currentIndex().row());
       return true;
     }
   }

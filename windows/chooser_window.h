@@ -11,10 +11,13 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPushButton;
 
 namespace kelvara {
+
+class FileListModel;
+class FolderListModel;
 
 // One of the four file chooser windows (filesave, fileopen, savehtml, savecsv): the same
 // controls, named and captioned by its kind, with ChooserLogic behind them. It has no
@@ -27,7 +30,7 @@ class ChooserWindow : public QWidget, public ChooserView {
 
   void showDrives(const std::vector<std::string>& names, std::size_t chosen) override;
   void showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) override;
-  void showFiles(const std::vector<std::string>& names) override;
+  void showFiles(NameList names) override;
   std::string fileName() const override;
   std::string selectedFile() const override;
   void beep() override;
@@ -48,8 +51,10 @@ class ChooserWindow : public QWidget, public ChooserView {
 
   QLabel* label1_ = nullptr;
   QComboBox* drive1_ = nullptr;
-  QListWidget* file1_ = nullptr;
-  QListWidget* dir1_ = nullptr;
+  FileListModel* files_ = nullptr;
+  QListView* file1_ = nullptr;
+  FolderListModel* folders_ = nullptr;
+  QListView* dir1_ = nullptr;
   QLineEdit* text1_ = nullptr;
   QPushButton* actionButton_ = nullptr;
   QPushButton* exit_ = nullptr;

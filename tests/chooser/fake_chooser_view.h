@@ -20,7 +20,7 @@ class FakeChooserView : public ChooserView {
     rows = shown;
     open = openRow;
   }
-  void showFiles(const std::vector<std::string>& names) override { files = names; }
+  void showFiles(NameList names) override { files = Strings(names); }
   std::string fileName() const override { return typed; }
   std::string selectedFile() const override { return picked; }
   void beep() override { events.push_back("beep"); }

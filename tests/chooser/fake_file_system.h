@@ -19,6 +19,13 @@ inline std::string Native(std::string path) {
   return "C:" + path;
 }
 
+// The names of a list in its order, to compare with the names a test expects.
+inline std::vector<std::string> Strings(const NameList& names) {
+  std::vector<std::string> strings;
+  for (std::size_t i = 0; i < names.size(); ++i) strings.emplace_back(names[i]);
+  return strings;
+}
+
 // Folders in memory that vanish or refuse to be read on demand: a folder missing from
 // `folders` reads as gone.
 class FakeFileSystem : public FileSystem {
@@ -35,8 +42,7 @@ class FakeFileSystem : public FileSystem {
     return found->second;
   }
 
-  void add(const std::string& folder, std::vector<std::string> subfolders,
-           std::vector<std::string> files) {
+  void add(const std::string& folder, NameList subfolders, NameList files) {
     folders[Native(folder)] = {true, "", std::move(subfolders), std::move(files)};
   }
   void refuse(const std::string& folder, const std::string& reason) {

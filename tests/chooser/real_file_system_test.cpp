@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/utf8_path.h"
+#include "tests/chooser/fake_file_system.h"
 #include "tests/storage/file_system_helpers.h"
 
 #ifdef _WIN32
@@ -17,7 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-Names Sorted(Names names) {
+Names Sorted(const NameList& list) {
+  Names names = Strings(list);
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -36,6 +36,9 @@ class ScratchFolder {
 
 std::string Contents(const std::filesystem::path& file);
 void Put(const std::filesystem::path& file, std::string_view bytes);
+// Hides a file or folder from the chooser's lists as the system does: on Windows with the
+// hidden attribute; elsewhere its name must start with a dot, which hides it already.
+void Hide(const std::filesystem::path& entry);
 // Every name in the folder (UTF-8), hidden ones included, sorted.
 std::vector<std::string> Names(const std::filesystem::path& folder);
 

@@ -1,10 +1,14 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QtTest>
 
+#include "chooser/real_file_system.h"
+#include "core/utf8_path.h"
 #include "tests/chooser/fake_file_system.h"
+#include "tests/storage/file_system_helpers.h"
 #include "tests/windows/window_support.h"
 #include "windows/chooser_window.h"
 
@@ -12,10 +16,28 @@ using namespace kelvara;
 
 namespace {
 
-QStringList Texts(QListWidget* list) {
-  QStringList texts;
-  for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
-  return texts;
+namespace fs = std::filesystem;
+
+// The process works in `folder` while this object lives.
+class WorkingIn {
+ public:
+  explicit WorkingIn(const fs::path& folder) { fs::current_path(folder); }
+  ~WorkingIn() { fs::current_path(previous_); }
+  WorkingIn(const WorkingIn&) = delete;
+  WorkingIn& operator=(const WorkingIn&) = delete;
+
+ private:
+  fs::path previous_ = fs::current_path();
+};
+
+// The rows of a list as assistive technology reads them.
+QStringList SpokenRows(QWidget* list) {
+  QAccessibleInterface* access = QAccessible::queryAccessibleInterface(list);
+  QStringList rows;
+  for (int i = 0; access && i < access->childCount(); ++i) {
+    rows << access->child(i)->text(QAccessible::Name);
+  }
+  return rows;
 }
 
 }  // namespace
@@ -42,14 +64,14 @@ class ChooserWindowTest : public QObject {
 
     MessageBoxAnswerer answerer;
     auto* drive1 = ChildOf<QComboBox>(&window, "Drive1");
-    auto* dir1 = ChildOf<QListWidget>(&window, "Dir1");
-    auto* file1 = ChildOf<QListWidget>(&window, "File1");
+    auto* dir1 = ChildOf<QListView>(&window, "Dir1");
+    auto* file1 = ChildOf<QListView>(&window, "File1");
     auto* text1 = ChildOf<QLineEdit>(&window, "Text1");
     QCOMPARE(drive1->currentText(), QStringLiteral("/"));
     const QStringList home = {QString::fromStdString(Native("/")), "  home", "    yu",
                               "      Album", "      cards"};
     QCOMPARE(Texts(dir1), home);
-    QCOMPARE(dir1->currentRow(), 2);
+    QCOMPARE(dir1->currentIndex().row(), 2);
     QCOMPARE(Texts(file1), (QStringList{"a.txt", "b.txt", "メモ.txt"}));
 
     // Typing, Enter and Esc, selecting a file or a folder: nothing happens.
@@ -60,7 +82,7 @@ class ChooserWindowTest : public QObject {
     QTest::keyClick(file1, Qt::Key_Escape);
     ClickRow(dir1, 4);
     QTest::qWait(20);
-    QCOMPARE(file1->count(), 3);
+    QCOMPARE(file1->model()->rowCount(), 3);
     QCOMPARE(text1->text(), QStringLiteral("name.txt"));
     text1->setText(QString(40000, QLatin1Char('x')));  // no length limit
     QCOMPARE(text1->text().size(), 40000);
@@ -74,7 +96,7 @@ class ChooserWindowTest : public QObject {
     QCOMPARE(answerer.seen[0].text, QStringLiteral("デバイスが準備されていないよ"));
     QCOMPARE(drive1->currentText(), QStringLiteral("cd"));
     QCOMPARE(Texts(dir1), home);
-    QCOMPARE(file1->count(), 3);
+    QCOMPARE(file1->model()->rowCount(), 3);
     QTest::keyClick(drive1, Qt::Key_Up);
     QCOMPARE(Texts(file1), QStringList{"x.csv"});
     QCOMPARE(Texts(dir1).last(), QStringLiteral("    usb"));
@@ -83,13 +105,48 @@ class ChooserWindowTest : public QObject {
     ClickRow(dir1, 0, true);
     QTRY_COMPARE(Texts(dir1),
                  (QStringList{QString::fromStdString(Native("/")), "  home", "  media"}));
-    QCOMPARE(file1->count(), 0);
+    QCOMPARE(file1->model()->rowCount(), 0);
     dir1->setFocus();
     QTest::keyClick(dir1, Qt::Key_Down);
     QTest::keyClick(dir1, Qt::Key_Return);
     QTRY_COMPARE(Texts(dir1).last(), QStringLiteral("    yu"));
-    QCOMPARE(dir1->currentRow(), 1);
+    QCOMPARE(dir1->currentIndex().row(), 1);
     QCOMPARE(answerer.seen.size(), 1);
+  }
+
+  // A real folder: both lists hold its visible entries, letters sorted regardless of case and
+  // Japanese names after them, complete as soon as the window exists.
+  void listsShowTheVisibleEntriesOfARealFolderSortedByName() {
+    testing::ScratchFolder folder;
+    for (const char* name : {"cards", "Album", "_drafts", "写真", ".config"}) {
+      fs::create_directory(folder / name);
+    }
+    for (const char* name :
+         {"b.txt", "メモ.txt", "B2.txt", "~x", "a.TXT", "カード 1.txt", "Zeta", ".hidden.txt"}) {
+      testing::Put(folder / name, "x");
+    }
+    testing::Hide(folder / ".config");
+    testing::Hide(folder / ".hidden.txt");
+    const WorkingIn working(folder.path());
+    RealFileSystem files;
+    ChooserWindow window(ChooserKind::fileopen, std::make_unique<UnusedAction>(), files);
+
+    auto* dir1 = ChildOf<QListView>(&window, "Dir1");
+    auto* file1 = ChildOf<QListView>(&window, "File1");
+    const QStringList fileRows = {"a.TXT", "b.txt",        "B2.txt",  "Zeta",
+                                  "~x",    "カード 1.txt", "メモ.txt"};
+    QCOMPARE(Texts(file1), fileRows);
+    const int open = dir1->currentIndex().row();
+    QCOMPARE(Texts(dir1).value(open).trimmed(),
+             QString::fromStdString(Utf8FromPath(folder.path().filename())));
+    QStringList folderRows = {"_drafts", "Album", "cards", "写真"};
+    for (QString& row : folderRows) row.prepend(QString((open + 1) * 2, QLatin1Char(' ')));
+    QCOMPARE(Texts(dir1).mid(open + 1), folderRows);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCOMPARE(SpokenRows(file1), fileRows);
+    QCOMPARE(SpokenRows(dir1).mid(open + 1), folderRows);
   }
 };
 

@@ -2,11 +2,11 @@
 
 // What the widget tests share: controls checked against their layout rows, real clicks on list
 // rows, and message boxes answered by the test instead of a person.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -70,9 +70,19 @@ T* ChildOf(QWidget* window, const char* name) {
   return found;
 }
 
+// The rows of a list as it shows them.
+inline QStringList Texts(const QAbstractItemView* list) {
+  QStringList texts;
+  for (int row = 0; row < list->model()->rowCount(); ++row) {
+    texts << list->model()->index(row, 0).data().toString();
+  }
+  return texts;
+}
+
 // A real click on a list row, and with `twice` the second press of a double click.
-inline void ClickRow(QListWidget* list, int row, bool twice = false) {
-  const QPoint centre = list->visualItemRect(list->item(row)).center();
+inline void ClickRow(QAbstractItemView* list, int row, bool twice = false) {
+  list->scrollTo(list->model()->index(row, 0));
+  const QPoint centre = list->visualRect(list->model()->index(row, 0)).center();
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
   if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
 }

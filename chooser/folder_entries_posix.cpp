@@ -1,0 +1,69 @@
+// Folder entries on POSIX systems: hidden names start with a dot.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+
+#include "chooser/folder_entries.h"
+
+namespace kelvara {
+namespace {
+
+using Type = std::filesystem::file_type;
+
+Type TypeOfMode(mode_t mode) {
+  if (S_ISDIR(mode)) return Type::directory;
+  if (S_ISREG(mode)) return Type::regular;
+  if (S_ISFIFO(mode)) return Type::fifo;
+  if (S_ISSOCK(mode)) return Type::socket;
+  if (S_ISCHR(mode)) return Type::character;
+  if (S_ISBLK(mode)) return Type::block;
+  return Type::unknown;
+}
+
+// The entry's own type where the directory records it; links, and file systems that record
+// no types, take a lookup.
+Type TypeOf(DIR* folder, const dirent& entry) {
+  switch (entry.d_type) {
+    case DT_DIR:
+      return Type::directory;
+    case DT_REG:
+      return Type::regular;
+    case DT_FIFO:
+      return Type::fifo;
+    case DT_SOCK:
+      return Type::socket;
+    case DT_CHR:
+      return Type::character;
+    case DT_BLK:
+      return Type::block;
+    default:
+      break;
+  }
+  struct stat status {};
+  if (::fstatat(::dirfd(folder), entry.d_name, &status, 0) != 0) return Type::not_found;
+  return TypeOfMode(status.st_mode);
+}
+
+}  // namespace
+
+std::error_code ReadVisibleEntries(const std::string& folder,
+                                   const std::function<void(const FolderEntry&)>& visit) {
+  DIR* entries = ::opendir(folder.c_str());
+  if (!entries) return {errno, std::generic_category()};
+  int error = 0;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(entries);
+    if (!entry) {
+      error = errno;
+      break;
+    }
+    if (entry->d_name[0] == '.') continue;  // hidden, and "." and ".." with them
+    visit({entry->d_name, TypeOf(entries, *entry)});
+  }
+  ::closedir(entries);
+  return {error, std::generic_category()};
+}
+
+}  // namespace kelvara
