@@ -15,6 +15,7 @@ int main(int argc, char* argv[]) {
   if (argc > 1 && std::strcmp(argv[1], "--save") == 0) {
     program.mainWindow().findChild<QPushButton*>(QStringLiteral("save"))->click();
     shown = kelvara::bench::TopLevel("filesave");
+    if (!shown) return 1;
   }
   const kelvara::bench::ExitWhenShown exit(shown);
   return QApplication::exec();
