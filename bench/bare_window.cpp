@@ -1,11 +1,9 @@
-// The toolkit alone: one empty window of the given size, ending at its first exposure.
+// The toolkit alone: one empty window of the given size, ended once it is shown.
 #include <QApplication>
 #include <QWidget>
-#include <QWindow>
-#include <cstdio>
 #include <cstdlib>
 
-#include "bench/first_exposure.h"
+#include "bench/widgets.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -16,6 +14,6 @@ int main(int argc, char* argv[]) {
   QWidget window;
   window.resize(std::atoi(argv[1]), std::atoi(argv[2]));
   window.show();
-  kelvara::bench::QuitAtFirstExposure quit(window.windowHandle());
+  const kelvara::bench::ExitWhenShown exit(&window);
   return QApplication::exec();
 }

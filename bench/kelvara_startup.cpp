@@ -1,14 +1,22 @@
-// kelvara as it starts, ending at the main window's first exposure.
+// kelvara as it starts, ended once its main window is shown. With --save, its "save" button is
+// clicked at once and the end waits for that chooser window, shown on the working folder.
 #include <QApplication>
-#include <QWindow>
+#include <QPushButton>
+#include <cstring>
 
 #include "app/program.h"
-#include "bench/first_exposure.h"
+#include "bench/widgets.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   kelvara::Program program;
-  program.mainWindow().show();
-  kelvara::bench::QuitAtFirstExposure quit(program.mainWindow().windowHandle());
+  QWidget* shown = &program.mainWindow();
+  shown->show();
+  if (argc > 1 && std::strcmp(argv[1], "--save") == 0) {
+    program.mainWindow().findChild<QPushButton*>(QStringLiteral("save"))->click();
+    shown = kelvara::bench::TopLevel("filesave");
+    if (!shown) return 1;
+  }
+  const kelvara::bench::ExitWhenShown exit(shown);
   return QApplication::exec();
 }

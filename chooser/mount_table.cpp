@@ -63,15 +63,4 @@ std::string RootHolding(const std::vector<Drive>& drives, std::string_view folde
   return best;
 }
 
-std::string TypeHolding(const std::vector<MountEntry>& mounts, std::string_view folder) {
-  const MountEntry* holding = nullptr;
-  for (const MountEntry& mount : mounts) {
-    if (Holds(mount.folder, folder) &&
-        (!holding || mount.folder.size() >= holding->folder.size())) {
-      holding = &mount;
-    }
-  }
-  return holding ? holding->type : std::string();
-}
-
 }  // namespace kelvara

@@ -26,8 +26,4 @@ std::vector<Drive> VolumeDrives(const std::vector<MountEntry>& mounts);
 // ("/media/usb" holds "/media/usb/a", not "/media/usb2"). Empty when none does.
 std::string RootHolding(const std::vector<Drive>& drives, std::string_view folder);
 
-// The type of the file system that holds `folder`: the mount at the longest whole-part prefix,
-// the last of those stacked on one folder. Empty when none holds it.
-std::string TypeHolding(const std::vector<MountEntry>& mounts, std::string_view folder);
-
 }  // namespace kelvara

@@ -4,25 +4,11 @@
 
 #include <QGuiApplication>
 #include <QWidget>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 
 #include "windows/task_bar.h"
+#include "windows/xcb_atom.h"
 
 namespace kelvara {
-namespace {
-
-xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
-  const xcb_intern_atom_cookie_t cookie =
-      xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-  const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  std::free(reply);
-  return atom;
-}
-
-}  // namespace
 
 void KeepOffTaskBar(QWidget* window) {
   if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
@@ -30,8 +16,8 @@ void KeepOffTaskBar(QWidget* window) {
   if (!x11) return;
   xcb_connection_t* connection = x11->connection();
   const auto id = static_cast<xcb_window_t>(window->winId());  // creates the native window
-  const xcb_atom_t state = Atom(connection, "_NET_WM_STATE");
-  const xcb_atom_t skip = Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+  const xcb_atom_t state = XcbAtom(connection, "_NET_WM_STATE");
+  const xcb_atom_t skip = XcbAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
   if (state == XCB_ATOM_NONE || skip == XCB_ATOM_NONE) return;
   xcb_change_property(connection, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1, &skip);
   xcb_flush(connection);

@@ -11,8 +11,9 @@ KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev lib
   fonts-ipafont-gothic fonts-dejavu-core binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32
   mingw-w64-x86-64-dev libxcb1-dev xvfb xauth)
 
-# What the benchmarks add: Google Benchmark to build them.
-KELVARA_BENCH_PACKAGES=(libbenchmark-dev)
+# What the benchmarks add: Google Benchmark to build them, hyperfine and GNU time to time the
+# start-up and measure its memory.
+KELVARA_BENCH_PACKAGES=(libbenchmark-dev hyperfine time)
 
 # kelvara_install PACKAGE...: installs the packages that are not installed yet, and nothing else.
 kelvara_install() {

@@ -47,14 +47,5 @@ TEST(RootHolding, PicksTheLongestWholePartPrefix) {
   EXPECT_EQ(RootHolding({}, "/x"), "");
 }
 
-TEST(TypeHolding, TakesTheLongestWholePartPrefixAndTheLastOfStackedMounts) {
-  const std::vector<MountEntry> mounts = {
-      {"/", "overlay"}, {"/home", "ext4"}, {"/home", "btrfs"}, {"/home/yu/usb", "vfat"}};
-  EXPECT_EQ(TypeHolding(mounts, "/home/yu"), "btrfs");
-  EXPECT_EQ(TypeHolding(mounts, "/home/yu/usb/a"), "vfat");
-  EXPECT_EQ(TypeHolding(mounts, "/homework"), "overlay");
-  EXPECT_EQ(TypeHolding(mounts, "relative"), "");
-}
-
 }  // namespace
 }  // namespace kelvara

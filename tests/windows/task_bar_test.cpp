@@ -4,12 +4,13 @@
 #include <windows.h>
 #else
 #include <xcb/xcb.h>
+
+#include "windows/xcb_atom.h"
 #endif
 
 #include <QGuiApplication>
 #include <QtTest>
 #include <cstdlib>
-#include <cstring>
 
 #include "chooser/real_file_system.h"
 #include "tests/windows/window_support.h"
@@ -26,33 +27,23 @@ bool OffTaskBar(QWidget* window) {
   return (style & WS_EX_TOOLWINDOW) && !(style & WS_EX_APPWINDOW);
 }
 #else
-// Whether the X server holds the state atom `name` among the window's _NET_WM_STATE.
-bool HasState(QWidget* window, const char* name) {
+// Whether the X server holds _NET_WM_STATE_SKIP_TASKBAR among the window's _NET_WM_STATE.
+bool OffTaskBar(QWidget* window) {
   xcb_connection_t* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-  const auto atom = [x](const char* atomName) {
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-        x, xcb_intern_atom(x, 0, std::uint16_t(std::strlen(atomName)), atomName), nullptr);
-    const xcb_atom_t found = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-    std::free(reply);
-    return found;
-  };
   xcb_get_property_reply_t* reply =
       xcb_get_property_reply(x,
                              xcb_get_property(x, 0, xcb_window_t(window->winId()),
-                                              atom("_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
+                                              XcbAtom(x, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
                              nullptr);
+  const xcb_atom_t wanted = XcbAtom(x, "_NET_WM_STATE_SKIP_TASKBAR");
   bool found = false;
   if (reply && reply->format == 32) {
     const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
     for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-      found = found || atoms[i] == atom(name);
+      found = found || atoms[i] == wanted;
   }
   std::free(reply);
   return found;
-}
-
-bool OffTaskBar(QWidget* window) {
-  return HasState(window, "_NET_WM_STATE_SKIP_TASKBAR");
 }
 #endif
 
