@@ -56,15 +56,7 @@ void BringToFront(QWidget* window) {
 }  // namespace
 
 MainWindow::MainWindow(Module1& state, QWidget* parent)
-    : MainWindow(
-          state,
-          [&state](ChooserKind kind, MainWindowLogic& mainWindow) {
-            return MakeFileAction(kind, state, mainWindow);
-          },
-          parent) {}
-
-MainWindow::MainWindow(Module1& state, ActionFactory makeAction, QWidget* parent)
-    : QMainWindow(parent), logic_(state, *this), makeAction_(std::move(makeAction)) {
+    : QMainWindow(parent), state_(state), logic_(state, *this) {
   setObjectName(QStringLiteral("kelvara"));
   setWindowTitle(QStringLiteral("kelvara ver3.00"));
   setWindowIcon(ProgramIcon());
@@ -111,7 +103,8 @@ MainWindow::~MainWindow() {
 
 void MainWindow::openChooser(ChooserKind kind) {
   QPointer<ChooserWindow>& chooser = choosers_.at(static_cast<std::size_t>(kind));
-  if (!chooser) chooser = new ChooserWindow(kind, makeAction_(kind, logic_), fileSystem_);
+  if (!chooser)
+    chooser = new ChooserWindow(kind, MakeFileAction(kind, state_, logic_), fileSystem_);
   BringToFront(chooser);
 }
 

@@ -3,7 +3,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "chooser/chooser_action.h"
@@ -21,19 +20,13 @@ namespace kelvara {
 class AboutWindow;
 class ChooserWindow;
 
-// Makes the file action behind a chooser window's action button.
-using ActionFactory = std::function<std::unique_ptr<ChooserAction>(ChooserKind, MainWindowLogic&)>;
-
 // The main window `kelvara`: draws the fixed layout and forwards every event to
 // MainWindowLogic.
 class MainWindow : public QMainWindow, public MainView {
   Q_OBJECT
 
  public:
-  // With the real file actions behind the chooser windows.
   explicit MainWindow(Module1& state, QWidget* parent = nullptr);
-  // With other actions behind them (tests stand fakes in).
-  MainWindow(Module1& state, ActionFactory makeAction, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   void showCategoryName(std::string_view name) override;
@@ -63,8 +56,8 @@ class MainWindow : public QMainWindow, public MainView {
   void ver_Click();
   void openChooser(ChooserKind kind);
 
+  Module1& state_;
   MainWindowLogic logic_;
-  ActionFactory makeAction_;
   RealFileSystem fileSystem_;
   bool ending_ = false;
 
