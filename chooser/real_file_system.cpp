@@ -32,9 +32,14 @@ FolderListing RealFileSystem::list(const std::string& folder) {
   std::filesystem::directory_iterator entry(PathFromUtf8(folder), error);
   for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
     if (isHidden(*entry)) continue;
-    std::error_code kindError;  // a dangling link is listed as a file
-    auto& names = entry->is_directory(kindError) ? listing.folders : listing.files;
-    names.push_back(Utf8FromPath(entry->path().filename()));
+    // Only plain files are offered: a pipe, a socket, a device or a link leading nowhere is
+    // nothing to save to or load. The entry's type needs a stat only for a link.
+    std::error_code kindError;
+    if (entry->is_directory(kindError)) {
+      listing.folders.push_back(Utf8FromPath(entry->path().filename()));
+    } else if (entry->is_regular_file(kindError)) {
+      listing.files.push_back(Utf8FromPath(entry->path().filename()));
+    }
   }
   if (error) return FolderListing{false, FolderFailure(error), {}, {}};
   listing.readable = true;

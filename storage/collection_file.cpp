@@ -1,13 +1,12 @@
 #include "storage/collection_file.h"
 
-#include <cerrno>
 #include <charconv>
-#include <fstream>
 #include <istream>
 #include <system_error>
 
 #include "core/count_text.h"
 #include "core/utf8_text.h"
+#include "storage/plain_file_reader.h"
 #include "storage/reasons.h"
 
 namespace kelvara {
@@ -211,16 +210,9 @@ LoadResult LoadCollectionFile(const std::filesystem::path& path) {
     return LoadResult{std::nullopt, FailureMessage(FileAction::kLoad, path, reason)};
   };
   if (!path.has_filename()) return failed(kReasonNoFileSelected);
-  // The status tells a missing file from a missing folder or a folder in its place; the
-  // stream could only say that it did not open.
-  std::error_code status;
-  const auto type = std::filesystem::status(path, status).type();
-  if (status) return failed(ReasonForErrorCode(status));
-  if (type == std::filesystem::file_type::directory) return failed(kReasonIsFolder);
-
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return failed(ReasonForErrno(errno != 0 ? errno : EACCES));
+  PlainFileReader file(path);
+  if (!file.failure().empty()) return failed(file.failure());
+  std::istream in(&file);
   return ReadCollection(in, path);
 }
 

@@ -200,8 +200,8 @@ TEST(LoadCollectionFile, EachMissingOrWrongPathSaysWhy) {
   fs::create_directory(folder / "sub");
   Put(folder / "plain", "1");
 #ifdef _WIN32
-  // Windows has no word for a file standing where a folder should: only "not found".
-  const std::string throughAFile = "ファイルが見つからないよ";
+  // Windows has no word for a file standing where a folder should: only "path not found".
+  const std::string throughAFile(kReasonFolderMissing);
 #else
   const std::string throughAFile = ReasonForErrno(ENOTDIR);
 #endif
@@ -222,14 +222,14 @@ TEST(LoadCollectionFile, FileThatMayNotBeReadSaysSo) {
   ScratchFolder folder;
   const fs::path secret = folder / "secret";
   Put(secret, CollectionFileBytes(CountTable{}));
-  const std::string expected = Refusal(secret, ReasonForErrno(EACCES));
 #ifdef _WIN32
   // Another program holds it open without sharing.
   const testing::HeldFile held(secret);
-  EXPECT_EQ(LoadFailure(secret), expected);
+  EXPECT_EQ(LoadFailure(secret), Refusal(secret, ReasonForWindowsError(32)));
 #else
   fs::permissions(secret, fs::perms::owner_write);
-  testing::RunAsOrdinaryUser([&] { EXPECT_EQ(LoadFailure(secret), expected); });
+  testing::RunAsOrdinaryUser(
+      [&] { EXPECT_EQ(LoadFailure(secret), Refusal(secret, ReasonForErrno(EACCES))); });
 #endif
 }
 
