@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -167,7 +168,7 @@ void CopyExtendedAttributes(int folder, const std::string& name, int temp) {
   std::string names(static_cast<std::size_t>(size), '\0');
   names.resize(static_cast<std::size_t>(
       std::max<ssize_t>(0, ::flistxattr(old.get(), names.data(), names.size()))));
-  for (std::size_t at = 0; at < names.size(); at = names.find('\0', at) + 1) {
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
     const char* attribute = names.c_str() + at;
     const ssize_t length = ::fgetxattr(old.get(), attribute, nullptr, 0);
     if (length < 0) continue;

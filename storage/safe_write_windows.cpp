@@ -72,6 +72,8 @@ DWORD FinalTarget(const fs::path& target, std::wstring& final, bool& exists) {
   exists = file.valid();
   if (!exists) {
     const DWORD error = ::GetLastError();
+    // "CON" where the process has no console: a device that does not even open.
+    if (error == ERROR_INVALID_HANDLE) return ERROR_BAD_DEV_TYPE;
     if (error != ERROR_FILE_NOT_FOUND) return error;
     // A link leading nowhere: the move would replace the link itself.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -85,8 +87,11 @@ DWORD FinalTarget(const fs::path& target, std::wstring& final, bool& exists) {
     return 0;
   }
   BY_HANDLE_FILE_INFORMATION information{};
-  if (::GetFileType(file.get()) != FILE_TYPE_DISK) return ERROR_BAD_DEV_TYPE;
-  if (!::GetFileInformationByHandle(file.get(), &information)) return ::GetLastError();
+  // A console, a pipe or another device ("CON", "NUL") is no file with a place on a disk.
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK ||
+      !::GetFileInformationByHandle(file.get(), &information)) {
+    return ERROR_BAD_DEV_TYPE;
+  }
   if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_DIRECTORY;
   // A read-only file is not replaced behind the user's back, whatever the move would allow.
   if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
@@ -131,6 +136,68 @@ void RemoveAbandonedTemps(const std::wstring& folder, const std::wstring& target
   for (const std::wstring& temp : temps) RemoveIfAbandoned(temp);
 }
 
+// A fresh temporary file in `folder`, open for writing. It is shared for reading and for the
+// move alone, so no sweep can open it exclusively while its save holds it.
+HANDLE CreateTemp(const std::wstring& folder, std::wstring& temp) {
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    temp = folder + fs::path(TempName()).wstring();
+    created =
+        ::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return created;
+}
+
+// The old file's attributes and access control list go to the new one, as ReplaceFileW would
+// give them; ReplaceFileW itself is not used, since wine's moves the old file away before the
+// new one is in place, and a save killed in between would lose both. The owner stays the one
+// who saves, as a new file's owner is.
+void KeepMetadata(const std::wstring& old, const std::wstring& temp) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = ::GetFileAttributesW(old.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
+    ::SetFileAttributesW(temp.c_str(), attributes & kKept);
+  }
+  DWORD size = 0;
+  ::GetFileSecurityW(old.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<char> descriptor(size);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  if (size == 0 ||
+      !::GetFileSecurityW(old.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
+      !::GetSecurityDescriptorControl(descriptor.data(), &control, &revision)) {
+    return;
+  }
+  // A list that inherits nothing from the folder stays so.
+  const SECURITY_INFORMATION which =
+      DACL_SECURITY_INFORMATION |
+      ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+  ::SetFileSecurityW(temp.c_str(), which, descriptor.data());
+}
+
+// Moved while its save still holds it, so no other save's sweep takes it first. Write-through:
+// the move is on disk when it returns, so no folder flush follows. A file that is open
+// anywhere cannot be replaced, so a target another save or a virus scanner holds for a moment
+// is tried again a few times before the save gives up.
+DWORD MoveOver(const std::wstring& temp, const std::wstring& final) {
+  constexpr int kTries = 10;
+  DWORD error = 0;
+  for (int tried = 0; tried < kTries; ++tried) {
+    if (::MoveFileExW(temp.c_str(), final.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return 0;
+    }
+    error = ::GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    ::Sleep(static_cast<DWORD>(5 * (tried + 1)));
+  }
+  return error;
+}
+
 }  // namespace
 
 FileResult ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
@@ -146,35 +213,16 @@ FileResult ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
   RemoveAbandonedTemps(folder, final);
 
   std::wstring temp;
-  HANDLE created = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    temp = folder + fs::path(TempName()).wstring();
-    // Shared for the rename alone: no one else reads it or sweeps it away while it is written.
-    created =
-        ::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (created != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  if (created == INVALID_HANDLE_VALUE) {
+  const Handle file(CreateTemp(folder, temp));
+  if (!file.valid()) {
     const DWORD error = ::GetLastError();
     return error == ERROR_ACCESS_DENIED ? FileResult{false, std::string(kReasonFolderLocked)}
                                         : Failed(error);
   }
-  Handle file(created);
   DWORD error = WriteAll(file.get(), bytes);
   if (error == 0 && !::FlushFileBuffers(file.get())) error = ::GetLastError();
-  // Replacing keeps the old file's attributes and security (a move would give it the
-  // temporary file's); a new file keeps what the folder gave the temporary one.
-  if (error == 0 && exists &&
-      !::ReplaceFileW(final.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                      nullptr, nullptr)) {
-    error = ::GetLastError();
-  }
-  if (error == 0 && !exists &&
-      !::MoveFileExW(temp.c_str(), final.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = ::GetLastError();
-  }
+  if (error == 0 && exists) KeepMetadata(final, temp);
+  if (error == 0) error = MoveOver(temp, final);
   if (error != 0) {
     FILE_DISPOSITION_INFO dispose{TRUE};
     ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);

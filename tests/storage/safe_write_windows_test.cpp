@@ -43,10 +43,14 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
 TEST(WriteFileSafelyOnWindows, NamesWindowsForbidsAreRefusedAndLeaveNothing) {
   testing::ScratchFolder folder;
   testing::Put(folder / "cards", kOld);
-  for (const char* name : {"a<b", "a>b", "a?b", "a*b", "a|b", "a\"b", "CON", "NUL"}) {
-    const FileResult result = WriteFileSafely(folder / name, "1\r\n");
-    EXPECT_FALSE(result.ok) << name;
-    EXPECT_EQ(result.reason, ReasonForWindowsError(ERROR_INVALID_NAME)) << name;
+  for (const char* name : {"a<b", "a>b", "a?b", "a*b", "a|b", "a\"b"}) {
+    EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason,
+              ReasonForWindowsError(ERROR_INVALID_NAME))
+        << name;
+  }
+  // The names of devices lead to devices, which are no plain files.
+  for (const char* name : {"CON", "NUL"}) {
+    EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, kReasonNotPlainFile) << name;
   }
   EXPECT_EQ(testing::Names(folder.path()), std::vector<std::string>{"cards"});
 }
@@ -96,10 +100,10 @@ TEST(WriteFileSafelyOnWindows, ReplacedFileKeepsItsAttributesAndSecurity) {
   const fs::path target = folder / "cards.csv";
   testing::Put(target, kOld);
   ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-  // A list of its own, nothing inherited from the folder: the system in full, everyone reads.
+  // A list of its own, nothing inherited from the folder.
   PSECURITY_DESCRIPTOR own = nullptr;
   ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-      L"D:P(A;;FA;;;SY)(A;;FR;;;WD)", SDDL_REVISION_1, &own, nullptr));
+      L"D:P(A;;FA;;;WD)(A;;FR;;;BU)", SDDL_REVISION_1, &own, nullptr));
   ASSERT_TRUE(::SetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, own));
   ::LocalFree(own);
   const std::wstring before = Dacl(target);
@@ -115,11 +119,13 @@ TEST(WriteFileSafelyOnWindows, SavesThroughASymbolicLinkAndTheLinkStays) {
   testing::ScratchFolder folder;
   const fs::path link = folder / "link.csv";
   testing::Put(folder / "real.csv", kOld);
-  ::CreateSymbolicLinkW(link.c_str(), L"real.csv", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  const BOOL made = ::CreateSymbolicLinkW(link.c_str(), L"real.csv",
+                                          SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  const DWORD madeError = ::GetLastError();
   const DWORD attributes = ::GetFileAttributesW(link.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    GTEST_SKIP() << "this Windows made no symbolic link (CreateSymbolicLinkW, error "
-                 << ::GetLastError() << ")";
+    GTEST_SKIP() << "this Windows makes no symbolic links: CreateSymbolicLinkW returned " << made
+                 << " (error " << madeError << ") and left no link";
   }
   const FileResult result = WriteFileSafely(link, "1\r\n");
   ASSERT_TRUE(result.ok) << result.reason;
