@@ -26,7 +26,7 @@ class PlainFileReader : public std::streambuf {
  private:
   std::intptr_t handle_;  // a HANDLE on Windows, the descriptor elsewhere
   std::string failure_;
-  char buffer_[4096];
+  char buffer_[4096]{};
 };
 
 }  // namespace kelvara
