@@ -30,10 +30,13 @@ std::string RealFileSystem::workingFolder() {
 FolderListing RealFileSystem::list(const std::string& folder) {
   FolderListing listing;
   const std::error_code error = ReadVisibleEntries(folder, [&listing](const FolderEntry& entry) {
-    // A dangling link is listed as a file.
-    const bool isFolder = entry.type == std::filesystem::file_type::directory;
-    auto& names = isFolder ? listing.folders : listing.files;
-    names.add(entry.name);
+    // Only plain files are offered: a pipe, a socket, a device or a link leading nowhere is
+    // nothing to save to or load.
+    if (entry.type == std::filesystem::file_type::directory) {
+      listing.folders.add(entry.name);
+    } else if (entry.type == std::filesystem::file_type::regular) {
+      listing.files.add(entry.name);
+    }
   });
   if (error) return FolderListing{false, FolderFailure(error), {}, {}};
   listing.readable = true;

@@ -1,12 +1,12 @@
 #include "storage/collection_file.h"
 
-#include <cerrno>
 #include <charconv>
-#include <fstream>
 #include <istream>
 #include <system_error>
 
 #include "core/count_text.h"
+#include "core/utf8_text.h"
+#include "storage/plain_file_reader.h"
 #include "storage/reasons.h"
 
 namespace kelvara {
@@ -31,20 +31,26 @@ std::string Number(long long value) {
   return std::string(digits, end);
 }
 
-// The first characters of an item as a message can show them: cut at a whole UTF-8
-// character, control bytes replaced, "…" when anything was left out.
-std::string Shortened(const std::string& text, bool cut) {
+// The first characters of an item as a message can show them: cut after whole characters,
+// control bytes shown as "?", bytes that are not UTF-8 (a UTF-16 or binary file) as U+FFFD,
+// "…" when anything was left out.
+std::string Shortened(std::string_view text, bool cut) {
   std::string shown;
-  std::size_t characters = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const bool starts = (byte & 0xC0) != 0x80;
-    if (starts && characters == kShownCharacters) {
+  for (std::size_t characters = 0; !text.empty(); ++characters) {
+    if (characters == kShownCharacters) {
       cut = true;
       break;
     }
-    if (starts) ++characters;
-    shown += (byte < 0x20 || byte == 0x7F) ? '?' : text[i];
+    const std::size_t length = Utf8CharacterLength(text);
+    const auto byte = static_cast<unsigned char>(text[0]);
+    if (length == 0) {
+      shown += kReplacementCharacter;
+    } else if (byte < 0x20 || byte == 0x7F) {
+      shown += '?';
+    } else {
+      shown += text.substr(0, length);
+    }
+    text.remove_prefix(length == 0 ? 1 : length);
   }
   if (cut) shown += "…";
   return shown;
@@ -204,16 +210,9 @@ LoadResult LoadCollectionFile(const std::filesystem::path& path) {
     return LoadResult{std::nullopt, FailureMessage(FileAction::kLoad, path, reason)};
   };
   if (!path.has_filename()) return failed(kReasonNoFileSelected);
-  // The status tells a missing file from a missing folder or a folder in its place; the
-  // stream could only say that it did not open.
-  std::error_code status;
-  const auto type = std::filesystem::status(path, status).type();
-  if (status) return failed(ReasonForErrorCode(status));
-  if (type == std::filesystem::file_type::directory) return failed(kReasonIsFolder);
-
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) return failed(ReasonForErrno(errno != 0 ? errno : EACCES));
+  PlainFileReader file(path);
+  if (!file.failure().empty()) return failed(file.failure());
+  std::istream in(&file);
   return ReadCollection(in, path);
 }
 

@@ -22,7 +22,8 @@ std::string CollectionFileBytes(const CountTable& table);
 // fault the result holds no table and the message names `path`, the item and what it held.
 LoadResult ReadCollection(std::istream& in, const std::filesystem::path& path);
 
-// Opens `path` and reads it as above. A path ending in the separator means no file was chosen.
+// Opens `path` and reads it as above. A path ending in the separator means no file was chosen;
+// anything but a plain file (or a link to one) is refused without waiting on it.
 LoadResult LoadCollectionFile(const std::filesystem::path& path);
 
 }  // namespace kelvara

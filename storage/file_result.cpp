@@ -1,6 +1,7 @@
 #include "storage/file_result.h"
 
 #include "core/utf8_path.h"
+#include "core/utf8_text.h"
 
 namespace kelvara {
 
@@ -18,7 +19,8 @@ std::string FailureMessage(FileAction action, const std::filesystem::path& path,
       verb = "」を作れなかったよ（";
       break;
   }
-  return "「" + Utf8FromPath(path) + std::string(verb) + std::string(reason) + "）";
+  // A POSIX name may hold any bytes; the message box needs UTF-8.
+  return "「" + ValidUtf8(Utf8FromPath(path)) + std::string(verb) + std::string(reason) + "）";
 }
 
 }  // namespace kelvara

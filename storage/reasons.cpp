@@ -24,6 +24,12 @@ constexpr std::string_view kExists = "同じ名前のファイルがもうある
 constexpr std::string_view kLinkLoop = "リンクがぐるぐる回ってるよ";
 constexpr std::string_view kNotReady = "ドライブの準備ができてないよ";
 constexpr std::string_view kNoNetwork = "ネットワークの場所が見つからないよ";
+constexpr std::string_view kNoDevice = "デバイスが見つからないよ";
+constexpr std::string_view kTooManyLinks = "リンクが多すぎるよ";
+constexpr std::string_view kNoMemory = "メモリが足りないよ";
+constexpr std::string_view kInterrupted = "途中で止められたよ";
+constexpr std::string_view kUnsupported = "このディスクではできないことだよ";
+constexpr std::string_view kNoLock = "ファイルをロックできないよ";
 
 struct Reason {
   unsigned long code;
@@ -51,6 +57,33 @@ constexpr Reason kErrnoReasons[] = {
     {ENFILE, kTooManyOpen},
     {EEXIST, kExists},
     {ELOOP, kLinkLoop},
+    {ENXIO, kNoDevice},
+    {ENODEV, kNoDevice},
+#ifdef ENOMEDIUM
+    {ENOMEDIUM, kNotReady},
+#endif
+    {EAGAIN, kBusy},
+    {EWOULDBLOCK, kBusy},
+    {EOVERFLOW, kTooBig},
+    {EMLINK, kTooManyLinks},
+    {ENOMEM, kNoMemory},
+    {EINTR, kInterrupted},
+    {ENOTSUP, kUnsupported},
+    {EOPNOTSUPP, kUnsupported},
+    {EXDEV, kUnsupported},
+    {ENOLCK, kNoLock},
+    {EDEADLK, kNoLock},
+    {ENOTEMPTY, kReasonIsFolder},
+    {EBADF, kIo},
+#ifdef ESTALE
+    {ESTALE, kNoNetwork},
+#endif
+    {ETIMEDOUT, kNoNetwork},
+    {ENETDOWN, kNoNetwork},
+    {ENETUNREACH, kNoNetwork},
+    {EHOSTUNREACH, kNoNetwork},
+    {ECONNRESET, kNoNetwork},
+    {ENOTCONN, kNoNetwork},
 };
 
 // Win32 error codes by number, so that this table builds and is tested on every platform.
@@ -75,7 +108,11 @@ constexpr Reason kWindowsReasons[] = {
     {183, kExists},             // ERROR_ALREADY_EXISTS
     {206, kNameTooLong},        // ERROR_FILENAME_EXCED_RANGE
     {267, kReasonIsFolder},     // ERROR_DIRECTORY
+    {1175, kBusy},              // ERROR_UNABLE_TO_REMOVE_REPLACED: held open by another
+    {1176, kBusy},              // ERROR_UNABLE_TO_MOVE_REPLACEMENT
     {1295, kQuota},             // ERROR_DISK_QUOTA_EXCEEDED
+    {1314, kNotPermitted},      // ERROR_PRIVILEGE_NOT_HELD
+    {1921, kLinkLoop},          // ERROR_CANT_RESOLVE_FILENAME: links in a loop
 };
 
 template <std::size_t N>

@@ -18,5 +18,11 @@ inline constexpr std::string_view kReasonNoName = "ファイルの名前がな�
 inline constexpr std::string_view kReasonNoFileSelected = "ファイルが選ばれてないよ";
 inline constexpr std::string_view kReasonFolderMissing = "フォルダが見つからないよ";
 inline constexpr std::string_view kReasonIsFolder = "その名前はフォルダだよ";
+// A pipe, a socket or a device: reading could wait forever, replacing would destroy it.
+inline constexpr std::string_view kReasonNotPlainFile = "ふつうのファイルじゃないよ";
+// The folder refuses the new file a save makes beside the old one (even if the old one may
+// be written).
+inline constexpr std::string_view kReasonFolderLocked =
+    "このフォルダには新しいファイルを作れないよ";
 
 }  // namespace kelvara

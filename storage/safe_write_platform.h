@@ -1,28 +1,30 @@
 #pragma once
 
 // The part of the safe write that differs between POSIX and Windows; WriteFileSafely has
-// already checked that the target names a file and is not a folder.
+// already checked that the target has a name.
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "storage/file_result.h"
 
 namespace kelvara::detail {
 
-// A fresh name in the target's folder, starting with "." so that file lists hide it.
+// A fresh name for a temporary file: ".kelvara-", 16 hexadecimal digits, ".tmp". The "."
+// hides it from file lists.
+std::string TempName();
 std::filesystem::path TempPathBeside(const std::filesystem::path& target);
 
 // How often a taken temporary name is drawn again before giving up.
 inline constexpr int kTempNameAttempts = 16;
 
-// True for the names TempPathBeside gives.
+// True for exactly the names TempName gives, so that the sweep of abandoned temporary files
+// never takes a file of the user's that only looks alike.
 bool IsTempName(const std::filesystem::path& name);
 
-// Removes a temporary file that no save holds open any more (one left by a save that was
-// killed); a temporary file still being written stays.
-void RemoveIfAbandoned(const std::filesystem::path& temp);
-
+// Follows links to the file they lead to, checks that it is a plain file (or none yet) that
+// may be replaced, sweeps away temporary files of killed saves beside it, and replaces it.
 FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes);
 
 }  // namespace kelvara::detail

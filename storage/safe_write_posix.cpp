@@ -1,16 +1,146 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "storage/reasons.h"
 #include "storage/safe_write_platform.h"
 
 namespace kelvara::detail {
 namespace {
+
+namespace fs = std::filesystem;
+
+// As many links as the kernel follows before it calls it a loop.
+constexpr int kMostLinks = 40;
+
+// Folders are opened only to work inside them, which needs no permission to read them.
+#ifdef O_PATH
+constexpr int kFolderOpen = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kFolderOpen = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    std::swap(fd_, other.fd_);
+    return *this;
+  }
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+
+ private:
+  int fd_;
+};
+
+// Where the bytes land: the open folder and the name in it. Everything after the folder is
+// opened happens relative to it, so a path that can be opened can be saved, however long.
+struct Place {
+  Descriptor folder;
+  std::string name;
+};
+
+FileResult Failed(std::string_view reason) {
+  return {false, std::string(reason)};
+}
+
+FileResult FolderFailure(int error) {
+  return Failed(error == ENOENT ? kReasonFolderMissing : ReasonForErrno(error));
+}
+
+// Follows the name through links (relative ones from the folder holding them) to the file it
+// finally means, which need not exist yet: a save through a link writes the file it leads to
+// and the link stays a link.
+FileResult FinalPlace(const fs::path& target, Place& place) {
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  place.folder = Descriptor(::open(folder.c_str(), kFolderOpen));
+  if (!place.folder.valid()) return FolderFailure(errno);
+  place.name = target.filename().native();
+  for (int links = 0;; ++links) {
+    char text[PATH_MAX];
+    const ssize_t length = ::readlinkat(place.folder.get(), place.name.c_str(), text, sizeof text);
+    if (length < 0) {
+      // Not a link, or nothing there yet: this is the file.
+      if (errno == EINVAL || errno == ENOENT) return {true, {}};
+      return Failed(ReasonForErrno(errno));
+    }
+    if (links == kMostLinks) return Failed(ReasonForErrno(ELOOP));
+    if (static_cast<std::size_t>(length) == sizeof text)
+      return Failed(ReasonForErrno(ENAMETOOLONG));
+    const fs::path next(std::string(text, static_cast<std::size_t>(length)));
+    if (!next.has_filename() || next.filename() == "." || next.filename() == "..") {
+      return Failed(kReasonIsFolder);
+    }
+    if (next.has_parent_path()) {
+      // An absolute path ignores the folder it is opened from.
+      Descriptor nextFolder(::openat(place.folder.get(), next.parent_path().c_str(), kFolderOpen));
+      if (!nextFolder.valid()) return FolderFailure(errno);
+      place.folder = std::move(nextFolder);
+    }
+    place.name = next.filename().native();
+  }
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A save holds a lock on its temporary file until it is renamed or removed; a file of this
+// user's that nobody holds belonged to a save that died. Anything else of the name (a pipe,
+// a link, another user's file) is left alone and never opened in a way that could wait.
+void RemoveIfAbandoned(int folder, const std::string& name) {
+  struct stat named {};
+  if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+      !S_ISREG(named.st_mode) || named.st_uid != ::geteuid()) {
+    return;
+  }
+  const Descriptor file(
+      ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat opened {};
+  if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !SameFile(opened, named) ||
+      ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+    return;
+  }
+  // Checked again under the lock: the name may have been renamed into place meanwhile.
+  if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      SameFile(opened, named)) {
+    ::unlinkat(folder, name.c_str(), 0);
+  }
+}
+
+// A save that was killed leaves its temporary file behind; the next save to the same folder
+// sweeps such files away, so there is never more than one. `target` is never taken, even if
+// the user gave it a name of that form.
+void RemoveAbandonedTemps(int folder, const std::string& target) {
+  const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listed < 0) return;  // a folder that may not be read is not swept
+  DIR* entries = ::fdopendir(listed);
+  if (entries == nullptr) {
+    ::close(listed);
+    return;
+  }
+  std::vector<std::string> temps;
+  while (const dirent* entry = ::readdir(entries)) {
+    if (entry->d_name != target && IsTempName(entry->d_name)) temps.emplace_back(entry->d_name);
+  }
+  ::closedir(entries);
+  for (const std::string& temp : temps) RemoveIfAbandoned(folder, temp);
+}
 
 // Returns 0 or the errno of the failure. A write may take fewer bytes than offered without an
 // error (a disk that is nearly full); the rest is offered again until the disk refuses.
@@ -27,60 +157,111 @@ int WriteAll(int fd, std::string_view bytes) {
   return 0;
 }
 
+// Extended attributes, the access control list among them ("system.posix_acl_access"), as
+// far as this process may set them; a file that may not be read keeps only its mode.
+void CopyExtendedAttributes(int folder, const std::string& name, int temp) {
+  const Descriptor old(
+      ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!old.valid()) return;
+  const ssize_t size = ::flistxattr(old.get(), nullptr, 0);
+  if (size <= 0) return;
+  std::string names(static_cast<std::size_t>(size), '\0');
+  names.resize(static_cast<std::size_t>(
+      std::max<ssize_t>(0, ::flistxattr(old.get(), names.data(), names.size()))));
+  for (std::size_t at = 0; at < names.size(); at += std::strlen(names.c_str() + at) + 1) {
+    const char* attribute = names.c_str() + at;
+    const ssize_t length = ::fgetxattr(old.get(), attribute, nullptr, 0);
+    if (length < 0) continue;
+    std::string value(static_cast<std::size_t>(length), '\0');
+    if (::fgetxattr(old.get(), attribute, value.data(), value.size()) == length) {
+      ::fsetxattr(temp, attribute, value.data(), value.size(), 0);
+    }
+  }
+}
+
+// The new file takes the old one's owner, group, attributes and mode where this process may
+// give them. A file whose owner or group could not be kept loses its set-user-ID or
+// set-group-ID bit: it would run with someone else's rights.
+int KeepMetadata(int folder, const std::string& name, const struct stat& old, int temp) {
+  if (::fchown(temp, old.st_uid, old.st_gid) != 0)
+    ::fchown(temp, static_cast<uid_t>(-1), old.st_gid);
+  CopyExtendedAttributes(folder, name, temp);
+  struct stat now {};
+  if (::fstat(temp, &now) != 0) return errno;
+  mode_t mode = old.st_mode & 07777;
+  if (now.st_uid != old.st_uid) mode &= ~(S_ISUID | S_ISGID);
+  if (now.st_gid != old.st_gid) mode &= ~S_ISGID;
+  return ::fchmod(temp, mode) == 0 ? 0 : errno;
+}
+
+// Creates and locks a fresh temporary file. The lock marks it as in use; a sweep that took
+// the name between the creation and the lock is noticed and another name drawn.
+int CreateTemp(int folder, mode_t mode, std::string& temp) {
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    temp = TempName();
+    const int fd =
+        ::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0 && errno == EEXIST) continue;
+    if (fd < 0) return -1;
+    struct stat opened {
+    }, named{};
+    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
+        ::fstatat(folder, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        SameFile(opened, named)) {
+      return fd;
+    }
+    ::close(fd);
+  }
+  errno = EEXIST;
+  return -1;
+}
+
 // Makes the rename itself survive a power cut. The new file is in place already, so a folder
 // that cannot be flushed (some file systems refuse) does not turn the save into a failure.
-void FlushFolder(const std::filesystem::path& target) {
-  const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+void FlushFolder(int folder) {
+  const Descriptor readable(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (readable.valid()) ::fsync(readable.get());
 }
 
 }  // namespace
 
-void RemoveIfAbandoned(const std::filesystem::path& temp) {
-  // A save holds a lock on its temporary file until it is renamed or removed; a file nobody
-  // holds belonged to a save that died.
-  const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return;
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(temp.c_str());
-  ::close(fd);
-}
+FileResult ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
+  Place place;
+  if (FileResult found = FinalPlace(target, place); !found.ok) return found;
+  const int folder = place.folder.get();
+  const char* name = place.name.c_str();
 
-FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes) {
+  struct stat old {};
+  const bool exists = ::fstatat(folder, name, &old, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!exists && errno != ENOENT) return Failed(ReasonForErrno(errno));
+  if (exists && S_ISDIR(old.st_mode)) return Failed(kReasonIsFolder);
+  // A pipe, a socket or a device would be replaced by a plain file.
+  if (exists && !S_ISREG(old.st_mode)) return Failed(kReasonNotPlainFile);
   // The rename needs only the folder's permission; a file the user may not write is still
   // not to be replaced.
-  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 &&
+  if (exists && ::faccessat(folder, name, W_OK, AT_EACCESS) != 0 &&
       (errno == EACCES || errno == EPERM || errno == EROFS)) {
-    return {false, ReasonForErrno(errno)};
+    return Failed(ReasonForErrno(errno));
   }
-  struct stat old {};
-  const bool keepMode = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
 
-  std::filesystem::path temp;
-  int fd = -1;
-  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    temp = TempPathBeside(target);
-    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) break;
-  }
+  RemoveAbandonedTemps(folder, place.name);
+  // Private until it has the old file's mode: others may read the new bytes no sooner than
+  // they could read the old ones. A new file gets what the folder gives new files.
+  std::string temp;
+  const int fd = CreateTemp(folder, exists ? S_IRUSR | S_IWUSR : 0666, temp);
   if (fd < 0) {
-    // The name is new, so "not found" can only mean the folder.
-    return {false, errno == ENOENT ? std::string(kReasonFolderMissing) : ReasonForErrno(errno)};
+    if (errno == EACCES || errno == EPERM) return Failed(kReasonFolderLocked);
+    return FolderFailure(errno);  // "not found" can only mean the folder went away
   }
-
-  int error = ::flock(fd, LOCK_EX) == 0 ? 0 : errno;  // marks the file as in use
-  if (error == 0 && keepMode && ::fchmod(fd, old.st_mode & 07777) != 0) error = errno;
+  int error = exists ? KeepMetadata(folder, name, old, fd) : 0;
   if (error == 0) error = WriteAll(fd, bytes);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && ::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    return {false, ReasonForErrno(error)};
-  }
-  FlushFolder(target);
+  // The lock is held until the rename is done, so no other save's sweep takes the file.
+  if (error == 0 && ::renameat(folder, temp.c_str(), folder, name) != 0) error = errno;
+  if (error != 0) ::unlinkat(folder, temp.c_str(), 0);
+  ::close(fd);
+  if (error != 0) return Failed(ReasonForErrno(error));
+  FlushFolder(folder);
   return {true, {}};
 }
 

@@ -2,12 +2,34 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "storage/reasons.h"
 #include "storage/safe_write_platform.h"
 
 namespace kelvara::detail {
 namespace {
+
+namespace fs = std::filesystem;
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (valid()) ::CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+};
+
+FileResult Failed(DWORD error) {
+  return {false, ReasonForWindowsError(error)};
+}
 
 // Returns 0 or the Win32 error. A write may take fewer bytes than offered; the rest is offered
 // again until the disk refuses.
@@ -24,53 +46,187 @@ DWORD WriteAll(HANDLE file, std::string_view bytes) {
 
 // Windows takes names of up to 255 characters and whole paths shorter than MAX_PATH; past
 // that it says only "not found", which would send the user looking for a missing folder.
-bool FitsWindowsLimits(const std::filesystem::path& path) {
+// Such a path could not be loaded either; a shorter one can always be saved, since the
+// temporary file beside it is reached by its extended-length ("\\?\") path.
+bool FitsWindowsLimits(const fs::path& path) {
   constexpr std::size_t kLongestName = 255;
   std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(path, error);
+  const fs::path full = fs::absolute(path, error);
   return path.filename().native().size() <= kLongestName &&
          (error || full.native().size() < MAX_PATH);
 }
 
-}  // namespace
-
-void RemoveIfAbandoned(const std::filesystem::path& temp) {
-  // A save keeps its temporary file open without delete sharing, so only a file whose save
-  // died can be deleted.
-  ::DeleteFileW(temp.c_str());
+// The extended-length form of a full, normalized path, which no MAX_PATH limits.
+std::wstring ExtendedLength(const std::wstring& full) {
+  if (full.starts_with(L"\\\\?\\")) return full;
+  if (full.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
 }
 
-FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes) {
-  // The temporary name is the longer one unless the target's name is long itself.
-  if (!FitsWindowsLimits(target) || !FitsWindowsLimits(TempPathBeside(target))) {
-    return {false, ReasonForWindowsError(ERROR_FILENAME_EXCED_RANGE)};
+// Where the bytes land: the file the name finally means, through any links, as an
+// extended-length path; or why the name leads to no file that may be replaced.
+DWORD FinalTarget(const fs::path& target, std::wstring& final, bool& exists) {
+  const Handle file(::CreateFileW(target.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  exists = file.valid();
+  if (!exists) {
+    const DWORD error = ::GetLastError();
+    // "CON" where the process has no console: a device that does not even open.
+    if (error == ERROR_INVALID_HANDLE) return ERROR_BAD_DEV_TYPE;
+    if (error != ERROR_FILE_NOT_FOUND) return error;
+    // A link leading nowhere: the move would replace the link itself.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return ERROR_FILE_NOT_FOUND;
+    }
+    std::wstring full(MAX_PATH, L'\0');
+    full.resize(::GetFullPathNameW(target.c_str(), MAX_PATH, full.data(), nullptr));
+    if (full.empty()) return ::GetLastError();
+    final = ExtendedLength(full);
+    return 0;
   }
+  BY_HANDLE_FILE_INFORMATION information{};
+  // A console, a pipe or another device ("CON", "NUL") is no file with a place on a disk.
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK ||
+      !::GetFileInformationByHandle(file.get(), &information)) {
+    return ERROR_BAD_DEV_TYPE;
+  }
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_DIRECTORY;
   // A read-only file is not replaced behind the user's back, whatever the move would allow.
-  const DWORD attributes = ::GetFileAttributesW(target.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return {false, ReasonForWindowsError(ERROR_ACCESS_DENIED)};
-  }
-  std::filesystem::path temp;
-  HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    temp = TempPathBeside(target);
-    file = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-    if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) break;
-  }
-  if (file == INVALID_HANDLE_VALUE) return {false, ReasonForWindowsError(::GetLastError())};
+  if ((information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return ERROR_ACCESS_DENIED;
+  std::wstring path(::GetFinalPathNameByHandleW(file.get(), nullptr, 0, 0), L'\0');
+  path.resize(
+      ::GetFinalPathNameByHandleW(file.get(), path.data(), static_cast<DWORD>(path.size()), 0));
+  if (path.empty()) return ::GetLastError();
+  final = ExtendedLength(path);
+  return 0;
+}
 
-  DWORD error = WriteAll(file, bytes);
-  if (error == 0 && !::FlushFileBuffers(file)) error = ::GetLastError();
-  if (!::CloseHandle(file) && error == 0) error = ::GetLastError();
-  // Write-through: the move is on disk when it returns, so no folder flush follows.
-  if (error == 0 && !::MoveFileExW(temp.c_str(), target.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = ::GetLastError();
+std::wstring FolderOf(const std::wstring& path) {
+  return path.substr(0, path.find_last_of(L'\\') + 1);
+}
+
+// A save keeps its temporary file open until the file is renamed, and nothing may open it
+// exclusively meanwhile; a plain file that opens exclusively belonged to a save that died.
+void RemoveIfAbandoned(const std::wstring& temp) {
+  const Handle file(::CreateFileW(temp.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  BY_HANDLE_FILE_INFORMATION information{};
+  if (!file.valid() || !::GetFileInformationByHandle(file.get(), &information) ||
+      (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    return;
   }
+  FILE_DISPOSITION_INFO dispose{TRUE};
+  ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
+}
+
+// A save that was killed leaves its temporary file behind; the next save to the same folder
+// sweeps such files away, never `target` itself.
+void RemoveAbandonedTemps(const std::wstring& folder, const std::wstring& target) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = ::FindFirstFileW((folder + L".kelvara-*.tmp").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  std::vector<std::wstring> temps;
+  do {
+    const std::wstring path = folder + found.cFileName;
+    if (path != target && IsTempName(fs::path(found.cFileName))) temps.push_back(path);
+  } while (::FindNextFileW(search, &found));
+  ::FindClose(search);
+  for (const std::wstring& temp : temps) RemoveIfAbandoned(temp);
+}
+
+// A fresh temporary file in `folder`, open for writing. It is shared for reading and for the
+// move alone, so no sweep can open it exclusively while its save holds it.
+HANDLE CreateTemp(const std::wstring& folder, std::wstring& temp) {
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    temp = folder + fs::path(TempName()).wstring();
+    created =
+        ::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return created;
+}
+
+// The old file's attributes and access control list go to the new one, as ReplaceFileW would
+// give them; ReplaceFileW itself is not used, since wine's moves the old file away before the
+// new one is in place, and a save killed in between would lose both. The owner stays the one
+// who saves, as a new file's owner is.
+void KeepMetadata(const std::wstring& old, const std::wstring& temp) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = ::GetFileAttributesW(old.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
+    ::SetFileAttributesW(temp.c_str(), attributes & kKept);
+  }
+  DWORD size = 0;
+  ::GetFileSecurityW(old.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<char> descriptor(size);
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  if (size == 0 ||
+      !::GetFileSecurityW(old.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size, &size) ||
+      !::GetSecurityDescriptorControl(descriptor.data(), &control, &revision)) {
+    return;
+  }
+  // A list that inherits nothing from the folder stays so.
+  const SECURITY_INFORMATION which =
+      DACL_SECURITY_INFORMATION |
+      ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                          : UNPROTECTED_DACL_SECURITY_INFORMATION);
+  ::SetFileSecurityW(temp.c_str(), which, descriptor.data());
+}
+
+// Moved while its save still holds it, so no other save's sweep takes it first. Write-through:
+// the move is on disk when it returns, so no folder flush follows. A file that is open
+// anywhere cannot be replaced, so a target another save or a virus scanner holds for a moment
+// is tried again a few times before the save gives up.
+DWORD MoveOver(const std::wstring& temp, const std::wstring& final) {
+  constexpr int kTries = 10;
+  DWORD error = 0;
+  for (int tried = 0; tried < kTries; ++tried) {
+    if (::MoveFileExW(temp.c_str(), final.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return 0;
+    }
+    error = ::GetLastError();
+    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
+    ::Sleep(static_cast<DWORD>(5 * (tried + 1)));
+  }
+  return error;
+}
+
+}  // namespace
+
+FileResult ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
+  if (!FitsWindowsLimits(target)) return Failed(ERROR_FILENAME_EXCED_RANGE);
+  std::wstring final;
+  bool exists = false;
+  if (const DWORD error = FinalTarget(target, final, exists); error == ERROR_BAD_DEV_TYPE) {
+    return {false, std::string(kReasonNotPlainFile)};
+  } else if (error != 0) {
+    return Failed(error);
+  }
+  const std::wstring folder = FolderOf(final);
+  RemoveAbandonedTemps(folder, final);
+
+  std::wstring temp;
+  const Handle file(CreateTemp(folder, temp));
+  if (!file.valid()) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_ACCESS_DENIED ? FileResult{false, std::string(kReasonFolderLocked)}
+                                        : Failed(error);
+  }
+  DWORD error = WriteAll(file.get(), bytes);
+  if (error == 0 && !::FlushFileBuffers(file.get())) error = ::GetLastError();
+  if (error == 0 && exists) KeepMetadata(final, temp);
+  if (error == 0) error = MoveOver(temp, final);
   if (error != 0) {
-    ::DeleteFileW(temp.c_str());
-    return {false, ReasonForWindowsError(error)};
+    FILE_DISPOSITION_INFO dispose{TRUE};
+    ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
+    return Failed(error);
   }
   return {true, {}};
 }

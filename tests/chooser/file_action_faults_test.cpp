@@ -27,6 +27,8 @@ TEST(FileActionFaultsTest, LockedFoldersAndReadOnlyFilesChangeNothing) {
   testing::ScratchFolder folder;
   fs::create_directory(folder / "locked");
   Put(folder / "locked" / "cards.txt", old);
+  fs::permissions(folder / "locked" / "cards.txt", fs::perms::owner_write | fs::perms::others_write,
+                  fs::perm_options::add);
   fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec |
                                          fs::perms::others_read | fs::perms::others_exec);
   fs::create_directory(folder / "closed");
@@ -50,7 +52,9 @@ TEST(FileActionFaultsTest, LockedFoldersAndReadOnlyFilesChangeNothing) {
     for (const auto& [kind, action] : {std::pair{ChooserKind::filesave, FileAction::kSave},
                                        {ChooserKind::savecsv, FileAction::kExport},
                                        {ChooserKind::savehtml, FileAction::kExport}}) {
-      expectRefused(kind, action, folder / "locked" / "cards.txt", noAccess);
+      // The file may be written, but no new file beside it: the folder is named as the cause.
+      expectRefused(kind, action, folder / "locked" / "cards.txt",
+                    std::string(kReasonFolderLocked));
       // The folder would allow the rename; the file itself is read-only.
       expectRefused(kind, action, folder / "read-only.txt", noAccess);
     }

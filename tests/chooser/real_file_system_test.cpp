@@ -41,9 +41,10 @@ TEST(RealFileSystem, ListsFoldersAndFilesApartWithoutHiddenOnesOrSaysWhyNot) {
   fs::create_directory(folder / ".config");
   testing::Put(folder / ".profile", "x");
   fs::create_directory_symlink(folder / "sub", folder / "link");  // a link to a folder is a folder
-  fs::create_symlink(folder / "nowhere", folder / "dangling");    // a dangling one is a file
+  fs::create_symlink(folder / "a.txt", folder / "to a");          // a link to a file is a file
+  fs::create_symlink(folder / "nowhere", folder / "dangling");    // one leading nowhere is none
   const Names folders = {"link", "sub", "カード"};
-  const Names files = {"a.txt", "dangling", "メモ 1.txt"};
+  const Names files = {"a.txt", "to a", "メモ 1.txt"};
 #endif
   RealFileSystem real;
   const FolderListing listing = real.list(Utf8FromPath(folder.path()));

@@ -138,8 +138,14 @@ TEST(ReadCollection, EachFaultNamesPathItemLineAndContentShortened) {
   EXPECT_EQ(Failure("あいうえおかきくけこさしすせそたちつてとなにぬねの\r\n"),
             first + "あいうえおかきくけこさしすせそたちつてと…」は数じゃないよ）");
   EXPECT_EQ(Failure(std::string("1\0002\x1B", 4)), first + "1?2?」は数じゃないよ）");
-  // Bytes that only begin like a byte order mark belong to the first item.
-  EXPECT_EQ(Failure("\xEF\xBB\x31\r\n"), first + "\xEF\xBB\x31」は数じゃないよ）");
+  // Bytes that only begin like a byte order mark belong to the first item; bytes that are no
+  // UTF-8 (here a UTF-16 file, and a character cut off) are shown as U+FFFD, one each.
+  const std::string replaced = "\xEF\xBF\xBD";
+  EXPECT_EQ(Failure("\xEF\xBB\x31\r\n"), first + replaced + replaced + "1」は数じゃないよ）");
+  EXPECT_EQ(Failure(std::string("\xFF\xFE\x31\x00\r\x00", 6)),
+            first + replaced + replaced + "1?」は数じゃないよ）");
+  EXPECT_EQ(Failure(std::string(19, 'x') + "\xE3\x81"),
+            first + std::string(19, 'x') + replaced + "…」は数じゃないよ）");
 }
 
 // A device that fails after handing out 30 bytes.
@@ -194,8 +200,8 @@ TEST(LoadCollectionFile, EachMissingOrWrongPathSaysWhy) {
   fs::create_directory(folder / "sub");
   Put(folder / "plain", "1");
 #ifdef _WIN32
-  // Windows has no word for a file standing where a folder should: only "not found".
-  const std::string throughAFile = "ファイルが見つからないよ";
+  // Windows has no word for a file standing where a folder should: only "path not found".
+  const std::string throughAFile(kReasonFolderMissing);
 #else
   const std::string throughAFile = ReasonForErrno(ENOTDIR);
 #endif
@@ -216,14 +222,14 @@ TEST(LoadCollectionFile, FileThatMayNotBeReadSaysSo) {
   ScratchFolder folder;
   const fs::path secret = folder / "secret";
   Put(secret, CollectionFileBytes(CountTable{}));
-  const std::string expected = Refusal(secret, ReasonForErrno(EACCES));
 #ifdef _WIN32
   // Another program holds it open without sharing.
   const testing::HeldFile held(secret);
-  EXPECT_EQ(LoadFailure(secret), expected);
+  EXPECT_EQ(LoadFailure(secret), Refusal(secret, ReasonForWindowsError(32)));
 #else
   fs::permissions(secret, fs::perms::owner_write);
-  testing::RunAsOrdinaryUser([&] { EXPECT_EQ(LoadFailure(secret), expected); });
+  testing::RunAsOrdinaryUser(
+      [&] { EXPECT_EQ(LoadFailure(secret), Refusal(secret, ReasonForErrno(EACCES))); });
 #endif
 }
 
@@ -240,6 +246,19 @@ TEST(FileMessages, NameThePathInUtf8AndTheReason) {
   EXPECT_EQ(ReasonForWindowsError(5), ReasonForErrno(EACCES));
   EXPECT_EQ(ReasonForWindowsError(112), ReasonForErrno(ENOSPC));
   EXPECT_EQ(ReasonForErrno(4242), "思わぬエラー、番号 4242 だよ");
+  // Every trouble a file action can meet has words of its own.
+  for (const int error :
+       {ENOENT,  ENOTDIR, EACCES, EPERM,   EROFS,     EISDIR, ENOSPC,    ENAMETOOLONG,
+        EINVAL,  EIO,     EFBIG,  EBUSY,   ETXTBSY,   EMFILE, ENFILE,    EEXIST,
+        ELOOP,   ENXIO,   ENODEV, EAGAIN,  EOVERFLOW, EMLINK, ENOMEM,    EINTR,
+        ENOTSUP, EXDEV,   ENOLCK, EDEADLK, ENOTEMPTY, EBADF,  ETIMEDOUT, ENOTCONN}) {
+    EXPECT_FALSE(ReasonForErrno(error).starts_with("思わぬ")) << error;
+  }
+#ifndef _WIN32
+  // A name in no encoding at all still makes a message a message box can show.
+  EXPECT_EQ(Refusal(fs::path("/home/a/\xFF\xFE.txt"), "x"),
+            "「/home/a/\xEF\xBF\xBD\xEF\xBF\xBD.txt」を呼びだせなかったよ（x）");
+#endif
   EXPECT_EQ(ReasonForWindowsError(4242), "思わぬエラー、Windows の番号 4242 だよ");
 }
 

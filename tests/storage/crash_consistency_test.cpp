@@ -27,17 +27,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Start: the save loop, saving to "cards.txt" in `folder` from save number `first` on, its
-// output going to `log`. Kill: false when the loop had stopped by itself.
+// Start: the save loop, saving to `file` in `folder` from save number `first` on (up to `last`
+// when it is not -1), its output going to `log`. Kill: false when the loop had stopped by
+// itself. Finish: waits for a loop that has a last save, and returns its exit status.
 #ifdef _WIN32
 using Process = HANDLE;
 
-Process Start(const fs::path& folder, const fs::path& log, long first) {
+Process Start(const fs::path& folder, const fs::path& log, long first,
+              const char* file = "cards.txt", long last = -1) {
   // The loop is built beside this test program.
   std::wstring program(MAX_PATH, L'\0');
   program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
   std::wstring command = L"\"" + fs::path(program).replace_filename(L"save_loop.exe").wstring() +
-                         L"\" cards.txt " + std::to_wstring(first);
+                         L"\" " + fs::path(file).wstring() + L" " + std::to_wstring(first) +
+                         (last < 0 ? L"" : L" " + std::to_wstring(last));
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
   const HANDLE out = ::CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                    &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -55,6 +58,14 @@ Process Start(const fs::path& folder, const fs::path& log, long first) {
   return started.hProcess;
 }
 
+int Finish(Process process) {
+  ::WaitForSingleObject(process, INFINITE);
+  DWORD status = 0;
+  ::GetExitCodeProcess(process, &status);
+  ::CloseHandle(process);
+  return static_cast<int>(status);
+}
+
 bool Kill(Process process) {
   constexpr UINT kKilled = 99;
   ::TerminateProcess(process, kKilled);
@@ -67,18 +78,26 @@ bool Kill(Process process) {
 #else
 using Process = pid_t;
 
-Process Start(const fs::path& folder, const fs::path& log, long first) {
+Process Start(const fs::path& folder, const fs::path& log, long first,
+              const char* file = "cards.txt", long last = -1) {
   const std::string from = std::to_string(first);
+  const std::string to = std::to_string(last);
   const pid_t child = ::fork();
   if (child == 0) {
     const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out >= 0 && ::dup2(out, STDOUT_FILENO) >= 0 && ::chdir(folder.c_str()) == 0) {
-      ::execl(KELVARA_SAVE_LOOP, KELVARA_SAVE_LOOP, "cards.txt", from.c_str(),
-              static_cast<char*>(nullptr));
+      ::execl(KELVARA_SAVE_LOOP, KELVARA_SAVE_LOOP, file, from.c_str(),
+              last < 0 ? nullptr : to.c_str(), static_cast<char*>(nullptr));
     }
     ::_exit(127);
   }
   return child;
+}
+
+int Finish(Process process) {
+  int status = 0;
+  ::waitpid(process, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 bool Kill(Process process) {
@@ -152,6 +171,33 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
 
   ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(CountTable{})).ok);
   EXPECT_EQ(testing::Names(folder), std::vector<std::string>{"cards.txt"});
+}
+
+// Two programs saving into one folder at once, two of them to the same file: every save
+// succeeds, and each file ends whole, holding the last save of one of them.
+TEST(SafeWriteConcurrency, SavesIntoOneFolderAtOnceAllSucceed) {
+  testing::ScratchFolder folder;
+#ifdef _WIN32
+  constexpr long kSaves = 300;  // wine starts and switches processes slowly
+#else
+  constexpr long kSaves = 2000;
+#endif
+  const char* files[] = {"a.txt", "b.txt", "a.txt"};
+  std::vector<Process> loops;
+  for (int i = 0; i < 3; ++i) {
+    const fs::path log = folder / ("saves-" + std::to_string(i) + ".log");
+    loops.push_back(Start(folder.path(), log, 1, files[i], kSaves));
+  }
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Finish(loops[i]), 0) << "loop " << i << " (see above)";
+  for (const char* file : {"a.txt", "b.txt"}) {
+    const LoadResult loaded = LoadCollectionFile(folder / file);
+    ASSERT_TRUE(loaded.table) << loaded.message;
+    EXPECT_EQ(SaveNumber(*loaded.table), kSaves) << file;
+  }
+  std::cout << 3 * kSaves << " saves by 3 programs into one folder\n";
+  EXPECT_EQ(
+      testing::Names(folder.path()),
+      (std::vector<std::string>{"a.txt", "b.txt", "saves-0.log", "saves-1.log", "saves-2.log"}));
 }
 
 }  // namespace

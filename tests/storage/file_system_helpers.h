@@ -67,6 +67,8 @@ class HeldFile {
 // the test is skipped, with the reason, where the system refuses the set-up.
 // As an ordinary user: root is dropped to "nobody", so file permissions apply.
 void RunAsOrdinaryUser(const std::function<void()>& body);
+// Within `seconds`: a child still running then is killed, and the test fails as hung.
+void RunWithin(unsigned seconds, const std::function<void()>& body);
 // With a tmpfs of `bytes` mounted on `folder`, inside a user and mount namespace of its own.
 void RunOnTinyDisk(const std::filesystem::path& folder, std::size_t bytes,
                    const std::function<void()>& body);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <set>
 
@@ -61,7 +62,6 @@ TEST(WriteFileSafely, RefusesWhatCannotBeAFileAndLeavesNothing) {
       {folder.path() / "", std::string(kReasonNoName)},  // an empty name
       {folder / "gone" / "cards", std::string(kReasonFolderMissing)},
       {folder / "plain" / "cards", throughAFile},
-      // On POSIX refused only at the rename, after the temporary file was written.
       {folder / std::string(300, 'n'), tooLong},
   };
   for (const auto& c : cases) {
@@ -84,18 +84,24 @@ TEST(TempPathBeside, HiddenUniqueAndInTheTargetsFolder) {
   }
 }
 
-TEST(WriteFileSafely, SweepsAwayTemporariesOfKilledSavesButNotOfRunningOnes) {
+TEST(WriteFileSafely, SweepsAwayTemporariesOfKilledSavesOnlyWhenItSavesItself) {
   ScratchFolder folder;
   const fs::path abandoned = detail::TempPathBeside(folder / "a.txt");
   const fs::path inUse = detail::TempPathBeside(folder / "b.txt");
   Put(abandoned, "half");
   Put(inUse, "being written");
-  Put(folder / ".kelvara-notes.txt", "not ours");  // looks alike, but is no temporary name
+  Put(folder / ".kelvara-notes.tmp", "not ours");  // looks alike, but is no temporary name
   const testing::HeldFile held(inUse);             // as a save in another process holds it
+  Listing all{abandoned.filename().string(), inUse.filename().string(), ".kelvara-notes.tmp"};
+  std::sort(all.begin(), all.end());
 
+  // A save that is refused sweeps nothing.
+  EXPECT_FALSE(WriteFileSafely(folder / std::string(300, 'n'), kOld).ok);
+  EXPECT_EQ(Names(folder.path()), all);
   ASSERT_TRUE(WriteFileSafely(folder / "cards.txt", kOld).ok);
-  EXPECT_EQ(Names(folder.path()),
-            (Listing{inUse.filename().string(), ".kelvara-notes.txt", "cards.txt"}));
+  all.erase(std::find(all.begin(), all.end(), abandoned.filename().string()));
+  all.push_back("cards.txt");
+  EXPECT_EQ(Names(folder.path()), all);
 }
 
 }  // namespace

@@ -1,8 +1,13 @@
-// The safe write's failures as Windows produces them: read-only files, files another program
-// holds open, names Windows forbids, and names or paths past its length limits.
+// The safe write as Windows stages it: read-only files, files another program holds open,
+// names Windows forbids, paths near its length limits, a link, and what a replaced file keeps.
 #include <windows.h>
 
+// After windows.h, which it needs.
+#include <sddl.h>
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "storage/reasons.h"
 #include "storage/safe_write.h"
@@ -38,10 +43,14 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
 TEST(WriteFileSafelyOnWindows, NamesWindowsForbidsAreRefusedAndLeaveNothing) {
   testing::ScratchFolder folder;
   testing::Put(folder / "cards", kOld);
-  for (const char* name : {"a<b", "a>b", "a?b", "a*b", "a|b", "a\"b", "CON", "NUL"}) {
-    const FileResult result = WriteFileSafely(folder / name, "1\r\n");
-    EXPECT_FALSE(result.ok) << name;
-    EXPECT_EQ(result.reason, ReasonForWindowsError(ERROR_INVALID_NAME)) << name;
+  for (const char* name : {"a<b", "a>b", "a?b", "a*b", "a|b", "a\"b"}) {
+    EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason,
+              ReasonForWindowsError(ERROR_INVALID_NAME))
+        << name;
+  }
+  // The names of devices lead to devices, which are no plain files.
+  for (const char* name : {"CON", "NUL"}) {
+    EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, kReasonNotPlainFile) << name;
   }
   EXPECT_EQ(testing::Names(folder.path()), std::vector<std::string>{"cards"});
 }
@@ -59,12 +68,69 @@ TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitAreWrittenLongerOnesRefusedUnwri
 
   const std::string tooLong = ReasonForWindowsError(ERROR_FILENAME_EXCED_RANGE);
   EXPECT_EQ(WriteFileSafely(folder.path() / std::wstring(room + 1, L'n'), "1\r\n").reason, tooLong);
-  // A short name in a folder that leaves no room for the temporary file's name.
+  // A short name in a folder that leaves no room for the temporary file's short path: it is
+  // loaded, so it is saved too.
   const fs::path deep = folder.path() / std::wstring(room - 10, L'd');
   fs::create_directory(deep);
-  EXPECT_EQ(WriteFileSafely(deep / "x", "1\r\n").reason, tooLong);
-  EXPECT_TRUE(fs::is_empty(deep));
+  const FileResult deepSaved = WriteFileSafely(deep / "x", "2\r\n");
+  EXPECT_TRUE(deepSaved.ok) << deepSaved.reason;
+  EXPECT_EQ(testing::Names(deep), std::vector<std::string>{"x"});
   EXPECT_EQ(testing::Names(folder.path()).size(), 2u);  // the longest file and the deep folder
+}
+
+// The file's access control list in its written form.
+std::wstring Dacl(const fs::path& file) {
+  DWORD size = 0;
+  ::GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
+  std::vector<char> descriptor(size);
+  LPWSTR text = nullptr;
+  if (!::GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), size,
+                          &size) ||
+      !::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+          descriptor.data(), SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    return L"(none)";
+  }
+  const std::wstring written(text);
+  ::LocalFree(text);
+  return written;
+}
+
+TEST(WriteFileSafelyOnWindows, ReplacedFileKeepsItsAttributesAndSecurity) {
+  testing::ScratchFolder folder;
+  const fs::path target = folder / "cards.csv";
+  testing::Put(target, kOld);
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  // A list of its own, nothing inherited from the folder.
+  PSECURITY_DESCRIPTOR own = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;;FA;;;WD)(A;;FR;;;BU)", SDDL_REVISION_1, &own, nullptr));
+  ASSERT_TRUE(::SetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, own));
+  ::LocalFree(own);
+  const std::wstring before = Dacl(target);
+
+  const FileResult result = WriteFileSafely(target, "1\r\n");
+  ASSERT_TRUE(result.ok) << result.reason;
+  EXPECT_EQ(testing::Contents(target), "1\r\n");
+  EXPECT_NE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(Dacl(target), before);
+}
+
+TEST(WriteFileSafelyOnWindows, SavesThroughASymbolicLinkAndTheLinkStays) {
+  testing::ScratchFolder folder;
+  const fs::path link = folder / "link.csv";
+  testing::Put(folder / "real.csv", kOld);
+  const BOOL made = ::CreateSymbolicLinkW(link.c_str(), L"real.csv",
+                                          SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  const DWORD madeError = ::GetLastError();
+  const DWORD attributes = ::GetFileAttributesW(link.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    GTEST_SKIP() << "this Windows makes no symbolic links: CreateSymbolicLinkW returned " << made
+                 << " (error " << madeError << ") and left no link";
+  }
+  const FileResult result = WriteFileSafely(link, "1\r\n");
+  ASSERT_TRUE(result.ok) << result.reason;
+  EXPECT_NE(::GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+  EXPECT_EQ(testing::Contents(folder / "real.csv"), "1\r\n");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Saves a changing table to one file over and over until it is killed. After each save that
-// succeeded it reports the save's number on standard output, so the test knows which saves
-// were complete when the kill came.
+// Saves a changing table to one file over and over: until it is killed, or up to save number
+// `last` when one is given. After each save that succeeded it reports the save's number on
+// standard output, so the test knows which saves were complete when the kill came; a failed
+// save ends it with status 1 and its reason on standard error.
 #include <cstdio>
 #include <cstdlib>
 
@@ -8,14 +9,19 @@
 #include "storage/safe_write.h"
 
 int main(int argc, char* argv[]) {
-  if (argc != 3) return 2;
-  for (long number = std::strtol(argv[2], nullptr, 10);; ++number) {
+  if (argc != 3 && argc != 4) return 2;
+  const long last = argc == 4 ? std::strtol(argv[3], nullptr, 10) : -1;
+  for (long number = std::strtol(argv[2], nullptr, 10); number != last + 1; ++number) {
     kelvara::CountTable table;
     table.fill(static_cast<kelvara::Count>(number % 30000));
     table[71] = static_cast<kelvara::Count>(-(number % 30000));  // not all alike, still checkable
-    if (!kelvara::WriteFileSafely(argv[1], kelvara::CollectionFileBytes(table)).ok ||
-        std::printf("%ld\n", number) < 0 || std::fflush(stdout) != 0) {
+    const kelvara::FileResult saved =
+        kelvara::WriteFileSafely(argv[1], kelvara::CollectionFileBytes(table));
+    if (!saved.ok) {
+      std::fprintf(stderr, "save %ld: %s\n", number, saved.reason.c_str());
       return 1;
     }
+    if (std::printf("%ld\n", number) < 0 || std::fflush(stdout) != 0) return 1;
   }
+  return 0;
 }

@@ -9,6 +9,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include "chooser/chooser_path.h"
 #include "tests/windows/window_support.h"
 #include "windows/main_window.h"
@@ -259,6 +264,29 @@ class SecondaryWindowsTest : public QObject {
     QVERIFY(!load.isNull() && load->isVisible());
     for (Count count : state_.CollectionTable) QCOMPARE(count, Count(3));
     QCOMPARE(label("filepath"), QString());
+  }
+
+  // A pipe is no file to load: the list leaves it out, and one that took a listed file's
+  // place is refused at once instead of holding the window forever.
+  void pipesAreNotListedAndLoadingOneNeverWaits() {
+#ifdef _WIN32
+    QSKIP("Windows has no pipes among the files of a folder");
+#else
+    QVERIFY(::mkfifo(QFile::encodeName(folder_->filePath("pipe")).constData(), 0666) == 0);
+    QPointer<QWidget> load = open("load", "fileopen");
+    QCOMPARE(Texts(ChildOf<QAbstractItemView>(load, "File1")).size(), 2);
+    QVERIFY(!Texts(ChildOf<QAbstractItemView>(load, "File1")).contains(QStringLiteral("pipe")));
+
+    const QByteArray listed = QFile::encodeName(folder_->filePath("a.txt"));
+    QVERIFY(::unlink(listed.constData()) == 0 && ::mkfifo(listed.constData(), 0666) == 0);
+    ::alarm(20);  // a load that waits on the pipe ends the test here
+    const SeenMessage refused = act(load, "open", QStringLiteral("a.txt"));
+    ::alarm(0);
+    QCOMPARE(refused.text,
+             QStringLiteral("「%1」を呼びだせなかったよ（ふつうのファイルじゃないよ）")
+                 .arg(pathOf("a.txt")));
+    QVERIFY(!load.isNull() && load->isVisible());
+#endif
   }
 
   void exportsWriteTheirFileCloseAndLeaveCountsAndFilePathAlone() {

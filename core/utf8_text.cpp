@@ -1,0 +1,49 @@
+#include "core/utf8_text.h"
+
+namespace kelvara {
+
+std::size_t Utf8CharacterLength(std::string_view text) {
+  if (text.empty()) return 0;
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  // The range the second byte must fall in narrows for some leads (RFC 3629, table 3-7).
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+std::string ValidUtf8(std::string_view text) {
+  std::string valid;
+  valid.reserve(text.size());
+  while (!text.empty()) {
+    const std::size_t length = Utf8CharacterLength(text);
+    if (length == 0) {
+      valid += kReplacementCharacter;
+      text.remove_prefix(1);
+    } else {
+      valid += text.substr(0, length);
+      text.remove_prefix(length);
+    }
+  }
+  return valid;
+}
+
+}  // namespace kelvara
