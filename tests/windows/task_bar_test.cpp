@@ -1,6 +1,6 @@
 // Runs with real windows: on X11 (Xvfb) the chooser windows must reach the window manager with
 // _NET_WM_STATE_SKIP_TASKBAR, on Windows they must be tool windows; the about window neither.
-#ifdef Q_OS_WIN
+#ifdef _WIN32
 #include <windows.h>
 #else
 #include <xcb/xcb.h>
@@ -21,7 +21,7 @@ using namespace kelvara;
 
 namespace {
 
-#ifdef Q_OS_WIN
+#ifdef _WIN32
 bool OffTaskBar(QWidget* window) {
   const auto style = GetWindowLongPtrW(reinterpret_cast<HWND>(window->winId()), GWL_EXSTYLE);
   return (style & WS_EX_TOOLWINDOW) && !(style & WS_EX_APPWINDOW);
