@@ -41,29 +41,40 @@ def window_named(title):
     return found[0] if found else None
 
 
-def screen():
-    """The whole screen as rows of (r, g, b), read from xwd's dump (ZPixmap, 32 bits a pixel)."""
+def grey_area():
+    """Left, top, width and height of the light grey on the screen: the main window's client.
+
+    The screen comes from xwd's dump (ZPixmap; blue, green, red, and a pad byte at 32 bits).
+    """
     dump = subprocess.run(["xwd", "-root", "-silent"], capture_output=True, check=True).stdout
     header = struct.unpack(">25I", dump[:100])
-    header_size, width, height, bytes_per_line, colours = (header[0], header[4], header[5],
-                                                           header[12], header[19])
+    header_size, height, colours = header[0], header[5], header[19]
+    size, bytes_per_line = header[11] // 8, header[12]
     pixels = dump[header_size + 12 * colours:]
-    return width, height, lambda x, y: tuple(
-        pixels[y * bytes_per_line + 4 * x + i] for i in (2, 1, 0))
+    grey = bytes(reversed(GREY))
 
+    def first(row):  # a grey pixel starts at a multiple of the pixel's size
+        at = row.find(grey)
+        while at > 0 and at % size:
+            at = row.find(grey, at + 1)
+        return at
 
-def grey_area():
-    """Left, top, width and height of the light grey on the screen: the main window's client."""
-    width, height, pixel = screen()
-    rows = [y for y in range(height) if any(pixel(x, y) == GREY for x in range(0, width, 4))]
-    if not rows:
+    def last(row):
+        at = row.rfind(grey)
+        while at > 0 and at % size:
+            at = row.rfind(grey, 0, at + 2)
+        return at
+
+    spans = {}
+    for y in range(height):
+        row = pixels[y * bytes_per_line:(y + 1) * bytes_per_line]
+        if first(row) >= 0:
+            spans[y] = (first(row) // size, last(row) // size)
+    if not spans:
         return None
-    middle = rows[len(rows) // 2]
-    columns = [x for x in range(width) if pixel(x, middle) == GREY]
-    left, right = columns[0], columns[-1]
-    top = min(y for y in rows if pixel(left, y) == GREY)
-    bottom = max(y for y in rows if pixel(left, y) == GREY)
-    return left, top, right - left + 1, bottom - top + 1
+    left = min(span[0] for span in spans.values())
+    right = max(span[1] for span in spans.values())
+    return left, min(spans), right - left + 1, max(spans) - min(spans) + 1
 
 
 def click(left, top, x, y):
@@ -81,10 +92,11 @@ folder = pathlib.Path(tempfile.mkdtemp(prefix="kelvara スモーク "))
 program = subprocess.Popen([wine_run, "--display", wine_dir, exe], cwd=folder)
 try:
     wait_for("main window", lambda: window_named("kelvara ver3.00"))
-    area = wait_for("grey client area", grey_area)
-    left, top, width, height = area
-    if (width, height) != (670, 411):
-        fail(f"the client area is {width}x{height}, not 670x411")
+    # The window paints a moment after it maps: the area is read until it is whole.
+    seen = []
+    wait_for("client area of 670x411", lambda: seen.append(grey_area()) or (
+        seen[-1] and seen[-1][2:] == (670, 411)), 30)
+    left, top, width, height = seen[-1]
     print(f"main window client area at {left},{top}: {width}x{height}")
 
     click(left, top, 48, 77)  # the category button "special"
