@@ -91,10 +91,15 @@ TEST_F(MainWindowLogicTest, EditAtTheLimitsIsRefusedWithOneBeep) {
   EXPECT_EQ(view.beeps, 2);
   EXPECT_EQ(view.countWrites, writes);
 
-  press(2, kRightButton);  // back inside the range: edits work again without a beep
+  // Back inside the range and out to the limit itself again: no beep.
+  press(2, kRightButton);
   press(3, kLeftButton);
   EXPECT_EQ(view.counts[2], "32766");
   EXPECT_EQ(view.counts[3], "-32767");
+  press(2, kLeftButton);
+  press(3, kRightButton);
+  EXPECT_EQ(view.counts[2], "32767");
+  EXPECT_EQ(view.counts[3], "-32768");
   EXPECT_EQ(view.beeps, 2);
 }
 
