@@ -50,10 +50,8 @@ class ArtworkTest : public QObject {
   // The windows' icon offers the window system the committed pictures, one for each size.
   void programIconOffersTheWindowSizes() {
     const QIcon icon = kelvara::ProgramIcon();
-    QList<QSize> sizes;
-    for (int side : {16, 32, 48, 64}) sizes << QSize(side, side);
-    QCOMPARE(icon.availableSizes(), sizes);
-    for (const QSize& size : sizes) {
+    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}}));
+    for (const QSize& size : icon.availableSizes()) {
       const QImage desktop(kResources + QStringLiteral("/icons/kelvara-%1.png").arg(size.width()));
       QCOMPARE(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
                desktop.convertToFormat(QImage::Format_ARGB32));

@@ -15,16 +15,14 @@ namespace {
 
 const QColor kBlue(0, 0, 255), kRed(255, 0, 0);
 
-// Each label, and the first and last control of each row of buttons and labels: a row is laid
-// out by one loop, so its ends place the rest.
+// Each label and command button, and the ends of each row that one loop lays out: card_7
+// starts the second row of categories.
 const ControlRow kControls[] = {{"filepath", "", 240, 2760, 9495, 375, 12, kBlue},
                                 {"Label1", "", 240, 3360, 2775, 375, 14.25, kBlue},
                                 {"Label2", "右クリックでカウントが減るの", 240, 4080, 5295, 255},
                                 {"card_0", "special", 120, 960, 1200, 400},
-                                {"card_6", "event", 8760, 960, 1200, 400},
                                 {"card_7", "illusion", 120, 1560, 1200, 400},
                                 {"card_11", "lucky", 5880, 1560, 1200, 400},
-                                {"number_0", "1", 120, 4440, 975, 375},
                                 {"number_5", "6", 5520, 4440, 975, 375},
                                 {"la_number_0", " ", 240, 4920, 735, 375, 0, kRed},
                                 {"la_number_8", " ", 8880, 4920, 735, 375, 0, kRed},
