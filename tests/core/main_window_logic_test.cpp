@@ -36,7 +36,7 @@ TEST_F(MainWindowLogicTest, FormLoadZeroesEveryCountAndNothingElse) {
   EXPECT_TRUE(view.label1.empty() && view.counts.empty());
 }
 
-// The names themselves are checked byte for byte in the exports and on the buttons.
+// Every name is checked byte for byte in the exports; here the one shown.
 TEST_F(MainWindowLogicTest, CategoryShowsItsNameAndSixCountsOthersChangeNothing) {
   for (std::size_t i = 0; i < state.CollectionTable.size(); ++i) {
     state.CollectionTable[i] = static_cast<Count>(i - 3);
