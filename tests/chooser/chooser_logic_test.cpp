@@ -66,14 +66,12 @@ TEST_F(ChooserLogicTest, StartsOnTheWorkingFolderWithFoldersAndFilesSortedByName
   EXPECT_EQ(view.files, (std::vector<std::string>{"A.txt", "a.txt", "b.txt", "メモ.txt"}));
   EXPECT_EQ(actionPath(), Native("/home/yu/n.txt"));
   EXPECT_TRUE(view.events.empty());
-}
 
-TEST_F(ChooserLogicTest, StartsOnTheWorkingFoldersDriveOrItsNearestReadableAncestor) {
+  // Elsewhere: on the working folder's drive, or on its nearest readable ancestor.
   struct Case {
-    std::string working;  // also the current folder of the drive it lies on
-    std::string root;     // that drive
-    std::size_t drive;    // expected
-    std::string folder;   // expected
+    std::string working, root;  // the working folder, and the drive it lies on
+    std::size_t drive;          // expected
+    std::string folder;         // expected
   };
   files.add("/media/usb/photos", {}, {"p.jpg"});
   const Case cases[] = {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "chooser/chooser_logic.h"
 #include "chooser/file_actions.h"
@@ -23,29 +24,15 @@ namespace fs = std::filesystem;
 
 const std::string kNotReady = "message もーしょうがないなぁ…ちゃんは デバイスが準備されていないよ";
 
-// A drive letter mapped to a folder while the object lives, as "subst" maps one.
-class MappedLetter {
- public:
-  explicit MappedLetter(const fs::path& target) {
-    const DWORD used = ::GetLogicalDrives();
-    for (wchar_t letter = L'Y'; letter > L'D' && device_.empty(); --letter) {
-      if (!(used & (DWORD{1} << (letter - L'A')))) device_ = {letter, L':'};
-    }
-    EXPECT_FALSE(device_.empty()) << "no free drive letter";
-    EXPECT_TRUE(::DefineDosDeviceW(0, device_.c_str(), target.c_str())) << ::GetLastError();
-  }
-  ~MappedLetter() { unmap(); }
-  MappedLetter(const MappedLetter&) = delete;
-  MappedLetter& operator=(const MappedLetter&) = delete;
-
-  std::string name() const { return Utf8FromPath(device_); }
-  void unmap() {
-    if (!device_.empty()) ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device_.c_str(), nullptr);
-  }
-
- private:
-  std::wstring device_;
-};
+// The Windows tests only mean something on the system the program meets: a Japanese Windows
+// (code page 932) whose C runtime doubles a carriage return written in text mode, so that a
+// file written in text mode instead of binary is caught by the byte-exact tests.
+TEST(WindowsPlatform, IsJapaneseAndDoublesCarriageReturnsInTextMode) {
+  EXPECT_EQ(GetACP(), 932u);
+  testing::ScratchFolder folder;
+  { std::ofstream(folder / "text.txt") << "1\r\n"; }
+  EXPECT_EQ(testing::Contents(folder / "text.txt"), "1\r\r\n");
+}
 
 std::size_t IndexOf(const std::vector<std::string>& names, const std::string& name) {
   return static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
@@ -61,6 +48,13 @@ class DrivesOnWindowsTest : public ::testing::Test {
     for (const Drive& drive : files.drives()) names.push_back(drive.name);
     return names;
   }
+  // The chooser of that kind on the real file system and the real file action.
+  std::unique_ptr<ChooserLogic> chooser(ChooserKind kind) {
+    actions.push_back(MakeFileAction(kind, state, mainWindow));
+    auto logic = std::make_unique<ChooserLogic>(kind, files, view, *actions.back());
+    logic->Form_Load();
+    return logic;
+  }
 
   const fs::path previous = fs::current_path();
   testing::ScratchFolder folder;
@@ -70,28 +64,34 @@ class DrivesOnWindowsTest : public ::testing::Test {
   Module1 state;
   testing::FakeMainView mainView;
   MainWindowLogic mainWindow{state, mainView};
+  std::vector<std::unique_ptr<ChooserAction>> actions;
 };
 
 TEST_F(DrivesOnWindowsTest, LettersComeAndGoAndOneLeadingNowhereIsNotReady) {
-  MappedLetter letter(folder / "gone");
+  // A free letter mapped to a folder that does not exist, as "subst" maps one.
+  std::wstring device;
+  for (wchar_t letter = L'Y'; letter > L'D' && device.empty(); --letter) {
+    if (!(::GetLogicalDrives() & (DWORD{1} << (letter - L'A')))) device = {letter, L':'};
+  }
+  ASSERT_FALSE(device.empty()) << "no free drive letter";
+  ASSERT_TRUE(::DefineDosDeviceW(0, device.c_str(), (folder / "gone").c_str()));
+  const std::string letter = Utf8FromPath(device);
   const std::vector<std::string> names = driveNames();
-  ASSERT_LT(IndexOf(names, letter.name()), names.size());
+  ASSERT_LT(IndexOf(names, letter), names.size());
 
-  const auto action = MakeFileAction(ChooserKind::filesave, state, mainWindow);
-  ChooserLogic logic(ChooserKind::filesave, files, view, *action);
-  logic.Form_Load();
+  const auto logic = chooser(ChooserKind::filesave);
   EXPECT_EQ(view.drives, names);
   EXPECT_EQ(view.drive, IndexOf(names, workingDrive));
   const std::vector<FolderRow> rows = view.rows;
-  logic.Drive1_Change(IndexOf(names, letter.name()));
+  logic->Drive1_Change(IndexOf(names, letter));
   EXPECT_EQ(view.events, (std::vector<std::string>{"beep", kNotReady}));
   EXPECT_EQ(view.rows, rows);
 
   // Unmapped while the window shows it: gone from the next list, not ready when chosen.
-  letter.unmap();
+  ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device.c_str(), nullptr);
   const std::vector<std::string> after = driveNames();
-  EXPECT_EQ(IndexOf(after, letter.name()), after.size());
-  logic.Drive1_Change(IndexOf(names, letter.name()));
+  EXPECT_EQ(IndexOf(after, letter), after.size());
+  logic->Drive1_Change(IndexOf(names, letter));
   EXPECT_EQ(view.events, (std::vector<std::string>{"beep", kNotReady, "beep", kNotReady}));
   EXPECT_EQ(view.rows, rows);
 }
@@ -109,13 +109,10 @@ TEST_F(DrivesOnWindowsTest, EachDriveKeepsTheCurrentFolderThisProcessHasForIt) {
   const std::wstring variable = L"=" + PathFromUtf8(other->name).wstring();
   ASSERT_TRUE(::SetEnvironmentVariableW(variable.c_str(), PathFromUtf8(otherFolder).c_str()));
 
-  const auto action = MakeFileAction(ChooserKind::filesave, state, mainWindow);
-  ChooserLogic logic(ChooserKind::filesave, files, view, *action);
-  logic.Form_Load();
+  const auto logic = chooser(ChooserKind::filesave);
   EXPECT_EQ(view.openFolder(), Utf8FromPath(folder.path()));
-  logic.Drive1_Change(static_cast<std::size_t>(other - drives.begin()));
+  logic->Drive1_Change(static_cast<std::size_t>(other - drives.begin()));
   EXPECT_EQ(view.openFolder(), otherFolder);
-
   ::SetEnvironmentVariableW(variable.c_str(), nullptr);
   EXPECT_EQ(files.currentFolder(*other), other->root);
 }
@@ -124,21 +121,19 @@ TEST_F(DrivesOnWindowsTest, SavesLandWhereTheComposedPathSaysDownToADrivesRoot) 
   state.CollectionTable.front() = kCountMin;
   state.CollectionTable.back() = 7;
   const CountTable table = state.CollectionTable;
-  const auto save = MakeFileAction(ChooserKind::filesave, state, mainWindow);
-  ChooserLogic saving(ChooserKind::filesave, files, view, *save);
-  saving.Form_Load();
+  const auto saving = chooser(ChooserKind::filesave);
 
   // In a folder: one separator, and a Japanese name with blanks as typed.
   view.typed = "カード 一覧.txt";
-  saving.action_Click();
+  saving->action_Click();
   EXPECT_EQ(state.ChosenPath, Utf8FromPath(folder.path()) + "\\カード 一覧.txt");
   EXPECT_EQ(testing::Contents(folder / "カード 一覧.txt"), CollectionFileBytes(table));
 
   // At the drive's root the separator stands twice, and the file lands in the root.
-  saving.openFolder(0);
+  saving->openFolder(0);
   view.typed = "kelvara 試験 " + std::to_string(::GetCurrentProcessId()) + ".txt";
   const fs::path inRoot = folder.path().root_path() / PathFromUtf8(view.typed);
-  saving.action_Click();
+  saving->action_Click();
   const std::string contents = testing::Contents(inRoot);
   std::error_code ignored;
   fs::remove(inRoot, ignored);
@@ -150,11 +145,9 @@ TEST_F(DrivesOnWindowsTest, SavesLandWhereTheComposedPathSaysDownToADrivesRoot) 
 
   // Loaded back from the folder through the open chooser.
   state.CollectionTable = CountTable{};
-  const auto load = MakeFileAction(ChooserKind::fileopen, state, mainWindow);
-  ChooserLogic loading(ChooserKind::fileopen, files, view, *load);
-  loading.Form_Load();
+  const auto loading = chooser(ChooserKind::fileopen);
   view.picked = "カード 一覧.txt";
-  loading.action_Click();
+  loading->action_Click();
   EXPECT_EQ(state.CollectionTable, table);
 }
 
