@@ -13,30 +13,30 @@ namespace {
 
 const QString kResources = QStringLiteral(KELVARA_RESOURCES_DIR);
 
-QStringList FilesUnder(const QString& root) {
-  QStringList files;
-  for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
-    files << QDir(root).relativeFilePath(it.next());
-  }
-  files.sort();
-  return files;
-}
-
 }  // namespace
 
 class ArtworkTest : public QObject {
   Q_OBJECT
 
  private slots:
+#ifdef KELVARA_ARTWORK_TOOL  // built on Linux only, with the fonts the pictures are drawn in
   // A colour or text changed in the generator cannot be forgotten in the pictures shipped.
   void generatorRedrawsTheCommittedPictures() {
+    const auto filesUnder = [](const QString& root) {
+      QStringList files;
+      for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+        files << QDir(root).relativeFilePath(it.next());
+      }
+      files.sort();
+      return files;
+    };
     QTemporaryDir out;
     QProcess tool;
     tool.start(QStringLiteral(KELVARA_ARTWORK_TOOL), {out.path()});
     QVERIFY(tool.waitForFinished(60000));
     QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
-    QCOMPARE(FilesUnder(out.path()), FilesUnder(kResources));
-    for (const QString& file : FilesUnder(out.path())) {
+    QCOMPARE(filesUnder(out.path()), filesUnder(kResources));
+    for (const QString& file : filesUnder(out.path())) {
       QFile drawn(out.filePath(file)), kept(kResources + "/" + file);
       QVERIFY(drawn.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
       // Pictures compare by what they show, not by how the encoder packed them.
@@ -46,6 +46,7 @@ class ArtworkTest : public QObject {
       QVERIFY2(same, qPrintable(file + " differs from what scripts/artwork draws"));
     }
   }
+#endif
 
   // The windows' icon offers the window system the committed pictures, one for each size.
   void programIconOffersTheWindowSizes() {
