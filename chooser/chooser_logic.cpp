@@ -29,7 +29,7 @@ void ChooserLogic::Form_Load() {
   const std::vector<std::string> chain = FolderChain(start);
   for (auto folder = chain.rbegin(); folder != chain.rend(); ++folder) {
     FolderListing listing = files_.list(*folder);
-    if (listing.readable) return showFolder(*folder, std::move(listing));
+    if (listing.ok) return showFolder(*folder, std::move(listing));
   }
   showFolder(start, FolderListing{});
 }
@@ -38,7 +38,7 @@ void ChooserLogic::Drive1_Change(std::size_t drive) {
   if (drive >= drives_.size()) return;
   const std::string folder = files_.currentFolder(drives_[drive]);
   FolderListing listing = files_.list(folder);
-  if (!listing.readable) {
+  if (!listing.ok) {
     // The drive list keeps the new drive; the other two stay where they were.
     complain(kNotReady);
     return;
@@ -50,13 +50,13 @@ void ChooserLogic::openFolder(std::size_t row) {
   if (row >= rows_.size()) return;
   const std::string folder = rows_[row].path;
   FolderListing listing = files_.list(folder);
-  if (listing.readable) return showFolder(folder, std::move(listing));
+  if (listing.ok) return showFolder(folder, std::move(listing));
 
   complain("「" + folder + "」が開けないよ（" + listing.reason + "）");
   // The lists stay on the folder they show, read again so a vanished subfolder drops out;
   // if that one is gone too, they keep what they last read.
   FolderListing again = files_.list(dirPath_);
-  if (again.readable) showFolder(dirPath_, std::move(again));
+  if (again.ok) showFolder(dirPath_, std::move(again));
 }
 
 void ChooserLogic::action_Click() {

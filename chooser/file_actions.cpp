@@ -27,7 +27,7 @@ class WriteAction : public ChooserAction {
   ActionOutcome run(const std::string& path) override {
     state_.ChosenPath = path;
     const std::filesystem::path target = PathFromUtf8(path);
-    const FileResult written = WriteFileSafely(target, render_(state_.CollectionTable));
+    const Result written = WriteFileSafely(target, render_(state_.CollectionTable));
     if (!written.ok) return {false, FailureMessage(action_, target, written.reason)};
     // `filepath` names the collection file last saved or loaded, never an export.
     if (action_ == FileAction::kSave) mainWindow_.showFilePath(path);
@@ -52,8 +52,8 @@ class LoadAction : public ChooserAction {
   ActionOutcome run(const std::string& path) override {
     state_.ChosenPath = path;
     const LoadResult loaded = LoadCollectionFile(PathFromUtf8(path));
-    if (!loaded.table) return {false, loaded.message};
-    state_.CollectionTable = *loaded.table;
+    if (!loaded.ok) return {false, loaded.reason};
+    state_.CollectionTable = loaded.table;
     mainWindow_.showFilePath(path);
     mainWindow_.refreshShownCounts();
     return {true, "zeto用ファイルを呼びだしたよ"};

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "chooser/name_list.h"
+#include "core/result.h"
 
 namespace kelvara {
 
@@ -13,11 +14,8 @@ struct Drive {
   std::string root;
 };
 
-// One reading of a folder. When it could not be read, `reason` says why in the program's
-// words and the lists are empty.
-struct FolderListing {
-  bool readable = false;
-  std::string reason;
+// One reading of a folder: ok, or why it could not be read, and then the lists are empty.
+struct FolderListing : Result {
   NameList folders;  // subfolder names, hidden ones left out
   NameList files;    // file names, hidden and system files left out
 };

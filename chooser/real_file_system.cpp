@@ -38,8 +38,8 @@ FolderListing RealFileSystem::list(const std::string& folder) {
       listing.files.add(entry.name);
     }
   });
-  if (error) return FolderListing{false, FolderFailure(error), {}, {}};
-  listing.readable = true;
+  if (error) return FolderListing{{false, FolderFailure(error)}, {}, {}};
+  listing.ok = true;
   return listing;
 }
 

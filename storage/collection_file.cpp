@@ -110,7 +110,7 @@ class CollectionReader {
       if (!readItem(index, std::move(start), table[index])) return failure_;
       start.clear();
     }
-    return {table, {}};
+    return {{true, {}}, table};
   }
 
  private:
@@ -183,7 +183,7 @@ class CollectionReader {
   }
 
   bool fail(const std::string& reason) {
-    failure_ = {std::nullopt, FailureMessage(FileAction::kLoad, path_, reason)};
+    failure_ = {{false, FailureMessage(FileAction::kLoad, path_, reason)}, {}};
     return false;
   }
 
@@ -207,7 +207,7 @@ LoadResult ReadCollection(std::istream& in, const std::filesystem::path& path) {
 
 LoadResult LoadCollectionFile(const std::filesystem::path& path) {
   const auto failed = [&path](std::string_view reason) {
-    return LoadResult{std::nullopt, FailureMessage(FileAction::kLoad, path, reason)};
+    return LoadResult{{false, FailureMessage(FileAction::kLoad, path, reason)}, {}};
   };
   if (!path.has_filename()) return failed(kReasonNoFileSelected);
   PlainFileReader file(path);

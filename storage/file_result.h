@@ -1,25 +1,18 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/collection.h"
+#include "core/result.h"
 
 namespace kelvara {
 
-// The outcome of writing a file. On failure `reason` says why, in the program's voice
-// ("ディスクがいっぱいだよ"); FailureMessage turns it into the whole sentence.
-struct FileResult {
-  bool ok = false;
-  std::string reason;
-};
-
-// The outcome of loading the collection file: the complete table, or the whole message.
-struct LoadResult {
-  std::optional<CountTable> table;
-  std::string message;
+// Loading the collection file: when ok, the complete table; otherwise `reason` is the whole
+// message, naming the file and what was wrong.
+struct LoadResult : Result {
+  CountTable table{};
 };
 
 enum class FileAction { kSave, kLoad, kExport };

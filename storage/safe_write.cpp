@@ -45,7 +45,7 @@ bool IsTempName(const std::filesystem::path& name) {
 
 }  // namespace detail
 
-FileResult WriteFileSafely(const std::filesystem::path& target, std::string_view bytes) {
+Result WriteFileSafely(const std::filesystem::path& target, std::string_view bytes) {
   if (!target.has_filename()) return {false, std::string(kReasonNoName)};
   return detail::ReplaceThroughTemp(target, bytes);
 }

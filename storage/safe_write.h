@@ -11,6 +11,6 @@ namespace kelvara {
 // which is flushed to disk and then renamed over the target. If anything fails the target is
 // exactly as it was, no temporary file is left, and the result says why. A path that names
 // no file (it ends in the separator) is refused.
-FileResult WriteFileSafely(const std::filesystem::path& target, std::string_view bytes);
+Result WriteFileSafely(const std::filesystem::path& target, std::string_view bytes);
 
 }  // namespace kelvara

@@ -25,6 +25,6 @@ bool IsTempName(const std::filesystem::path& name);
 
 // Follows links to the file they lead to, checks that it is a plain file (or none yet) that
 // may be replaced, sweeps away temporary files of killed saves beside it, and replaces it.
-FileResult ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes);
+Result ReplaceThroughTemp(const std::filesystem::path& target, std::string_view bytes);
 
 }  // namespace kelvara::detail

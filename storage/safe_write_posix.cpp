@@ -55,18 +55,18 @@ struct Place {
   std::string name;
 };
 
-FileResult Failed(std::string_view reason) {
+Result Failed(std::string_view reason) {
   return {false, std::string(reason)};
 }
 
-FileResult FolderFailure(int error) {
+Result FolderFailure(int error) {
   return Failed(error == ENOENT ? kReasonFolderMissing : ReasonForErrno(error));
 }
 
 // Follows the name through links (relative ones from the folder holding them) to the file it
 // finally means, which need not exist yet: a save through a link writes the file it leads to
 // and the link stays a link.
-FileResult FinalPlace(const fs::path& target, Place& place) {
+Result FinalPlace(const fs::path& target, Place& place) {
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   place.folder = Descriptor(::open(folder.c_str(), kFolderOpen));
   if (!place.folder.valid()) return FolderFailure(errno);
@@ -225,9 +225,9 @@ void FlushFolder(int folder) {
 
 }  // namespace
 
-FileResult ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
+Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
   Place place;
-  if (FileResult found = FinalPlace(target, place); !found.ok) return found;
+  if (Result found = FinalPlace(target, place); !found.ok) return found;
   const int folder = place.folder.get();
   const char* name = place.name.c_str();
 

@@ -27,7 +27,7 @@ class Handle {
   HANDLE handle_;
 };
 
-FileResult Failed(DWORD error) {
+Result Failed(DWORD error) {
   return {false, ReasonForWindowsError(error)};
 }
 
@@ -200,7 +200,7 @@ DWORD MoveOver(const std::wstring& temp, const std::wstring& final) {
 
 }  // namespace
 
-FileResult ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
+Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
   if (!FitsWindowsLimits(target)) return Failed(ERROR_FILENAME_EXCED_RANGE);
   std::wstring final;
   bool exists = false;
@@ -216,7 +216,7 @@ FileResult ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
   const Handle file(CreateTemp(folder, temp));
   if (!file.valid()) {
     const DWORD error = ::GetLastError();
-    return error == ERROR_ACCESS_DENIED ? FileResult{false, std::string(kReasonFolderLocked)}
+    return error == ERROR_ACCESS_DENIED ? Result{false, std::string(kReasonFolderLocked)}
                                         : Failed(error);
   }
   DWORD error = WriteAll(file.get(), bytes);

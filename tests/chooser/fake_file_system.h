@@ -46,7 +46,7 @@ class FakeFileSystem : public FileSystem {
     folders[Native(folder)] = {true, "", std::move(subfolders), std::move(files)};
   }
   void refuse(const std::string& folder, const std::string& reason) {
-    folders[Native(folder)] = {false, reason, {}, {}};
+    folders[Native(folder)] = {{false, reason}, {}, {}};
   }
 
   std::vector<Drive> driveList;

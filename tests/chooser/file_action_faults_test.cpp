@@ -62,7 +62,7 @@ TEST(FileActionFaultsTest, LockedFoldersAndReadOnlyFilesChangeNothing) {
     EXPECT_EQ(view.filepath, "/earlier/cards.txt");
 
     const FolderListing closed = RealFileSystem().list((folder / "closed").string());
-    EXPECT_FALSE(closed.readable);
+    EXPECT_FALSE(closed.ok);
     EXPECT_EQ(closed.reason, "見せてもらえないの");
   });
   for (const char* file : {"locked/cards.txt", "read-only.txt"}) {

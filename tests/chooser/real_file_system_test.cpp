@@ -48,15 +48,15 @@ TEST(RealFileSystem, ListsFoldersAndFilesApartWithoutHiddenOnesOrSaysWhyNot) {
 #endif
   RealFileSystem real;
   const FolderListing listing = real.list(Utf8FromPath(folder.path()));
-  ASSERT_TRUE(listing.readable) << listing.reason;
+  ASSERT_TRUE(listing.ok) << listing.reason;
   EXPECT_EQ(Sorted(listing.folders), folders);
   EXPECT_EQ(Sorted(listing.files), files);
 
   const FolderListing missing = real.list(Utf8FromPath(folder / "gone"));
-  EXPECT_FALSE(missing.readable);
+  EXPECT_FALSE(missing.ok);
   EXPECT_EQ(missing.reason, "もうないみたい");
   const FolderListing file = real.list(Utf8FromPath(folder / "a.txt"));
-  EXPECT_FALSE(file.readable);
+  EXPECT_FALSE(file.ok);
   EXPECT_EQ(file.reason, "フォルダじゃないの");
 }
 

@@ -152,8 +152,8 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
     ASSERT_TRUE(saved) << "the save loop saved nothing";
     const long lastFinished = LastFinished(log, held);
     const LoadResult loaded = LoadCollectionFile(target);
-    ASSERT_TRUE(loaded.table) << "after kill " << kills << ": " << loaded.message;
-    const long now = SaveNumber(*loaded.table);
+    ASSERT_TRUE(loaded.ok) << "after kill " << kills << ": " << loaded.reason;
+    const long now = SaveNumber(loaded.table);
     ASSERT_TRUE(now == lastFinished || now == lastFinished + 1)
         << "after kill " << kills << " the file holds save " << now << ", the last finished was "
         << lastFinished;
@@ -191,8 +191,8 @@ TEST(SafeWriteConcurrency, SavesIntoOneFolderAtOnceAllSucceed) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Finish(loops[i]), 0) << "loop " << i << " (see above)";
   for (const char* file : {"a.txt", "b.txt"}) {
     const LoadResult loaded = LoadCollectionFile(folder / file);
-    ASSERT_TRUE(loaded.table) << loaded.message;
-    EXPECT_EQ(SaveNumber(*loaded.table), kSaves) << file;
+    ASSERT_TRUE(loaded.ok) << loaded.reason;
+    EXPECT_EQ(SaveNumber(loaded.table), kSaves) << file;
   }
   std::cout << 3 * kSaves << " saves by 3 programs into one folder\n";
   EXPECT_EQ(

@@ -56,7 +56,7 @@ std::vector<std::string> Names(const fs::path& folder) {
   return names;
 }
 
-void ExpectFailedAndUntouched(const FileResult& result, std::string_view reason,
+void ExpectFailedAndUntouched(const Result& result, std::string_view reason,
                               const fs::path& target) {
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.reason, reason);

@@ -12,7 +12,7 @@
 #include <vector>
 
 namespace kelvara {
-struct FileResult;
+struct Result;
 }
 
 namespace kelvara::testing {
@@ -45,7 +45,7 @@ std::vector<std::string> Names(const std::filesystem::path& folder);
 // What a target holds before a write that must fail.
 inline const std::string kOld = "old contents\r\n";
 // After a failure: the reason given, the old file exactly as it was, no temporary left.
-void ExpectFailedAndUntouched(const FileResult& result, std::string_view reason,
+void ExpectFailedAndUntouched(const Result& result, std::string_view reason,
                               const std::filesystem::path& target);
 
 // Keeps an existing file open as a running program does while this object lives: on POSIX

@@ -73,7 +73,7 @@ TEST(WriteFileSafely, SavesThroughLinksToTheFileTheyLeadToAndTheLinksStay) {
   int saves = 0;
   for (const auto& c : cases) {
     const std::string bytes = std::to_string(++saves) + "\r\n";
-    const FileResult result = WriteFileSafely(folder / c.link, bytes);
+    const Result result = WriteFileSafely(folder / c.link, bytes);
     EXPECT_TRUE(result.ok) << c.link << ": " << result.reason;
     EXPECT_TRUE(fs::is_symlink(folder / c.link)) << c.link;
     EXPECT_EQ(fs::read_symlink(folder / c.link), c.leadsTo) << c.link;
@@ -171,7 +171,7 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAndAttributesAndIsNeverMoreOpen)
 
   const mode_t umask = ::umask(022);
   modesBeforeChmod.clear();
-  const FileResult result = WriteFileSafely(target, "0\r\n");
+  const Result result = WriteFileSafely(target, "0\r\n");
   ::umask(umask);
   ASSERT_TRUE(result.ok) << result.reason;
   struct stat now {};
@@ -215,9 +215,9 @@ TEST(WriteFileSafely, AnyPathThatCanBeLoadedCanBeSaved) {
   ASSERT_LT(target.native().size(), static_cast<std::size_t>(PATH_MAX));
   const std::string bytes = CollectionFileBytes(CountTable{});
   Put(target, kOld);
-  const FileResult saved = WriteFileSafely(target, bytes);
+  const Result saved = WriteFileSafely(target, bytes);
   EXPECT_TRUE(saved.ok) << saved.reason;
-  EXPECT_TRUE(LoadCollectionFile(target).table.has_value());
+  EXPECT_TRUE(LoadCollectionFile(target).ok);
   EXPECT_EQ(testing::Names(deep), std::vector<std::string>{"cards.txt"});
 }
 

@@ -30,7 +30,7 @@ TEST(WriteFileSafely, WritesExactlyTheBytesAndReplacesWholly) {
 
   // A shorter second write leaves nothing of the first behind, and no temporary file; its
   // line end is written as it is, never doubled.
-  const FileResult second = WriteFileSafely(target, "0\r\n");
+  const Result second = WriteFileSafely(target, "0\r\n");
   EXPECT_TRUE(second.ok);
   EXPECT_EQ(second.reason, "");
   EXPECT_EQ(Contents(target), "0\r\n");
@@ -65,7 +65,7 @@ TEST(WriteFileSafely, RefusesWhatCannotBeAFileAndLeavesNothing) {
       {folder / std::string(300, 'n'), tooLong},
   };
   for (const auto& c : cases) {
-    const FileResult result = WriteFileSafely(c.target, "1\r\n");
+    const Result result = WriteFileSafely(c.target, "1\r\n");
     EXPECT_FALSE(result.ok) << c.target;
     EXPECT_EQ(result.reason, c.reason) << c.target;
   }

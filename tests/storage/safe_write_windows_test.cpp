@@ -30,7 +30,7 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
   ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
 
   // Open in another program (a spreadsheet showing the export): the move over it fails.
-  FileResult whileHeld;
+  Result whileHeld;
   {
     const testing::HeldFile held(target);
     whileHeld = WriteFileSafely(target, "1\r\n");
@@ -62,7 +62,7 @@ TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitAreWrittenLongerOnesRefusedUnwri
   const std::size_t room = MAX_PATH - 1 - folder.path().native().size() - 1;
   ASSERT_GT(room, 40u);
   const fs::path longest = folder.path() / std::wstring(room, L'n');
-  const FileResult fits = WriteFileSafely(longest, "1\r\n");
+  const Result fits = WriteFileSafely(longest, "1\r\n");
   EXPECT_TRUE(fits.ok) << fits.reason;
   EXPECT_EQ(testing::Contents(longest), "1\r\n");
 
@@ -72,7 +72,7 @@ TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitAreWrittenLongerOnesRefusedUnwri
   // loaded, so it is saved too.
   const fs::path deep = folder.path() / std::wstring(room - 10, L'd');
   fs::create_directory(deep);
-  const FileResult deepSaved = WriteFileSafely(deep / "x", "2\r\n");
+  const Result deepSaved = WriteFileSafely(deep / "x", "2\r\n");
   EXPECT_TRUE(deepSaved.ok) << deepSaved.reason;
   EXPECT_EQ(testing::Names(deep), std::vector<std::string>{"x"});
   EXPECT_EQ(testing::Names(folder.path()).size(), 2u);  // the longest file and the deep folder
@@ -108,7 +108,7 @@ TEST(WriteFileSafelyOnWindows, ReplacedFileKeepsItsAttributesAndSecurity) {
   ::LocalFree(own);
   const std::wstring before = Dacl(target);
 
-  const FileResult result = WriteFileSafely(target, "1\r\n");
+  const Result result = WriteFileSafely(target, "1\r\n");
   ASSERT_TRUE(result.ok) << result.reason;
   EXPECT_EQ(testing::Contents(target), "1\r\n");
   EXPECT_NE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
@@ -127,7 +127,7 @@ TEST(WriteFileSafelyOnWindows, SavesThroughASymbolicLinkAndTheLinkStays) {
     GTEST_SKIP() << "this Windows makes no symbolic links: CreateSymbolicLinkW returned " << made
                  << " (error " << madeError << ") and left no link";
   }
-  const FileResult result = WriteFileSafely(link, "1\r\n");
+  const Result result = WriteFileSafely(link, "1\r\n");
   ASSERT_TRUE(result.ok) << result.reason;
   EXPECT_NE(::GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
   EXPECT_EQ(testing::Contents(folder / "real.csv"), "1\r\n");

@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     kelvara::CountTable table;
     table.fill(static_cast<kelvara::Count>(number % 30000));
     table[71] = static_cast<kelvara::Count>(-(number % 30000));  // not all alike, still checkable
-    const kelvara::FileResult saved =
+    const kelvara::Result saved =
         kelvara::WriteFileSafely(argv[1], kelvara::CollectionFileBytes(table));
     if (!saved.ok) {
       std::fprintf(stderr, "save %ld: %s\n", number, saved.reason.c_str());

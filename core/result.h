@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+namespace kelvara {
+
+// How a call that can fail ended: `ok`, or why not in the program's words
+// ("ディスクがいっぱいだよ", or the whole sentence where the call knows the file it names). A call
+// that also makes something returns a type derived from it that adds what it made.
+struct Result {
+  bool ok = false;
+  std::string reason;
+};
+
+}  // namespace kelvara
