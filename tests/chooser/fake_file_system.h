@@ -38,12 +38,12 @@ class FakeFileSystem : public FileSystem {
   std::string workingFolder() override { return working; }
   FolderListing list(const std::string& folder) override {
     const auto found = folders.find(folder);
-    if (found == folders.end()) return {false, "もうないみたい", {}, {}};
+    if (found == folders.end()) return {{false, "もうないみたい"}, {}, {}};
     return found->second;
   }
 
   void add(const std::string& folder, NameList subfolders, NameList files) {
-    folders[Native(folder)] = {true, "", std::move(subfolders), std::move(files)};
+    folders[Native(folder)] = {{true, ""}, std::move(subfolders), std::move(files)};
   }
   void refuse(const std::string& folder, const std::string& reason) {
     folders[Native(folder)] = {{false, reason}, {}, {}};
