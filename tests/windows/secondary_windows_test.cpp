@@ -262,8 +262,9 @@ class SecondaryWindowsTest : public QObject {
     ::alarm(20);  // a load that waits on the pipe ends the test here
     const QString refused = act(load, "open", QStringLiteral("a.txt"));
     ::alarm(0);
-    QCOMPARE(refused, kOops + QStringLiteral("「%1」を呼びだせなかったよ（ふつうのファイルじゃないよ）")
-                                  .arg(pathOf("a.txt")));
+    QCOMPARE(refused,
+             kOops + QStringLiteral("「%1」を呼びだせなかったよ（ふつうのファイルじゃないよ）")
+                         .arg(pathOf("a.txt")));
     QVERIFY(!load.isNull() && load->isVisible());
 #endif
   }
