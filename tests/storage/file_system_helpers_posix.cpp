@@ -13,7 +13,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <stdexcept>
 
 namespace kelvara::testing {
 
@@ -52,12 +51,6 @@ void RunInChildAfter(const std::function<bool()>& setUp, std::string_view refusa
 }
 
 }  // namespace
-
-void Hide(const fs::path& entry) {
-  if (!entry.filename().string().starts_with('.')) {
-    throw std::invalid_argument(entry.string() + " would not be hidden here");
-  }
-}
 
 HeldFile::HeldFile(const fs::path& file) : handle_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
   EXPECT_GE(handle_, 0) << file;

@@ -1,7 +1,6 @@
-// The safe write where only POSIX systems stage the trouble: links, pipes and
-// devices, owners, attributes and the sticky bit, flushes, paths near the
-// length limit, a full tmpfs. (An ordinary user's locked folder and read-only
-// file are staged through the file actions.)
+// The safe write where only POSIX systems stage the trouble: links, pipes and devices, owners,
+// attributes and the sticky bit, flushes, paths near the length limit, a full tmpfs. (An ordinary
+// user's locked folder and read-only file are staged through the file actions.)
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -10,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <iostream>
 
@@ -19,8 +19,8 @@
 #include "storage/safe_write_platform.h"
 #include "tests/storage/file_system_helpers.h"
 
-// Each mode change is seen with the mode the file had until then (what another
-// user could have opened it with), each flush with the kind of file flushed.
+// Each mode change is seen with the mode the file had until then (what another user could have
+// opened it with), each flush with the kind of file flushed.
 static std::vector<mode_t> modesBeforeChmod, flushedKinds;
 extern "C" int fchmod(int fd, mode_t mode) noexcept {
   struct stat before {};
@@ -86,8 +86,7 @@ TEST(WriteFileSafely, SavesThroughLinksToTheFileTheyLeadToAndTheLinksStay) {
   EXPECT_FALSE(AnyTemporaryIn(elsewhere));
   fs::remove_all(elsewhere);
 
-  // Links in a loop lead to no file: refused, both stay links, nothing is left
-  // behind.
+  // Links in a loop lead to no file: refused, both stay links, nothing is left behind.
   fs::create_symlink("loop-b", folder / "loop-a");
   fs::create_symlink("loop-a", folder / "loop-b");
   EXPECT_EQ(WriteFileSafely(folder / "loop-a", kOld).reason, ReasonForErrno(ELOOP));
@@ -126,8 +125,7 @@ TEST(WriteFileSafely, SweepNeverWaitsOnAPipeNorTakesAnotherUsersFileOrTheTarget)
   EXPECT_TRUE(fs::is_fifo(pipe));
   EXPECT_EQ(Contents(theirs), "theirs");
 
-  // A read-only file the user named like a temporary file is the target,
-  // refused and kept.
+  // A read-only file the user named like a temporary file is the target, refused and kept.
   fs::remove(pipe);
   Put(target, kOld);
   fs::permissions(target, fs::perms::owner_read | fs::perms::others_read);
@@ -163,17 +161,17 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAndAttributesAndIsNeverMoreOpen)
   EXPECT_EQ(now.st_uid, kNobody);
   EXPECT_EQ(now.st_gid, kNobody);
   EXPECT_EQ(now.st_mode & 07777, 04750u);
-  if (attributes) EXPECT_EQ(Attribute(target), "kept");
-  // No one the old file kept out could have opened the new one while it was
-  // being written.
+  if (attributes) {
+    EXPECT_EQ(Attribute(target), "kept");
+  }
+  // No one the old file kept out could have opened the new one while it was being written.
   ASSERT_FALSE(modesBeforeChmod.empty());
   for (const mode_t mode : modesBeforeChmod)
     EXPECT_EQ(mode & 0777 & ~0750u, 0u) << std::oct << mode;
 
-  // An ordinary user cannot give the new file away: it is theirs, without the
-  // set-ID bits that would now run with their rights. In a folder with the
-  // sticky bit, a file of someone else's may not be replaced even when everyone
-  // may write it: the rename is refused.
+  // An ordinary user cannot give the new file away: it is theirs, without the set-ID bits that
+  // would now run with their rights. In a folder with the sticky bit, a file of someone else's may
+  // not be replaced even when everyone may write it: the rename is refused.
   const fs::path shared = folder / "shared";
   Put(shared, kOld);
   ASSERT_EQ(::chmod(shared.c_str(), 06666), 0);
@@ -194,8 +192,7 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAndAttributesAndIsNeverMoreOpen)
 
 TEST(WriteFileSafely, AnyPathThatCanBeLoadedCanBeSaved) {
   ScratchFolder folder;
-  // A folder so deep that the target's path fits the limit and the temporary's
-  // would not.
+  // A folder so deep that the target's path fits the limit and the temporary's would not.
   fs::path deep = folder.path();
   while (deep.native().size() < PATH_MAX - 16) {
     deep /= std::string(std::min<std::size_t>(200, PATH_MAX - 17 - deep.native().size()), 'd');
