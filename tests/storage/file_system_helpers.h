@@ -1,8 +1,8 @@
 #pragma once
 
 // Real files for the tests: a scratch folder per test, files held open as another program
-// holds them, and (on POSIX) children that run part of a test as an ordinary user, under a
-// time limit or on a tiny disk.
+// holds them, and (on POSIX) children that run part of a test as an ordinary user or on a tiny
+// disk.
 
 #include <cstdint>
 #include <filesystem>
@@ -62,8 +62,6 @@ class HeldFile {
 // skips the test, with the reason, where the system refuses the set-up.
 // As "nobody" when this is root, so that file permissions apply.
 void RunAsOrdinaryUser(const std::function<void()>& body);
-// Killed, and failed as hung, after `seconds`.
-void RunWithin(unsigned seconds, const std::function<void()>& body);
 // With a tmpfs of `bytes` on `folder`, in a user and mount namespace of its own.
 void RunOnTinyDisk(const std::filesystem::path& folder, std::size_t bytes,
                    const std::function<void()>& body);

@@ -121,7 +121,7 @@ TEST(WriteFileSafely, SweepNeverWaitsOnAPipeNorTakesAnotherUsersFileOrTheTarget)
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
   Put(theirs, "theirs");
   ASSERT_EQ(::chown(theirs.c_str(), 12345, 12345), 0);
-  testing::RunWithin(10, [&] { EXPECT_TRUE(WriteFileSafely(folder / "cards", kOld).ok); });
+  EXPECT_TRUE(WriteFileSafely(folder / "cards", kOld).ok);  // a wait here ends in the time limit
   EXPECT_TRUE(fs::is_fifo(pipe));
   EXPECT_EQ(Contents(theirs), "theirs");
 
