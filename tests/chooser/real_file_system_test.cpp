@@ -28,36 +28,33 @@ TEST(RealFileSystem, ListsFoldersAndFilesApartWithoutHiddenOnesOrSaysWhyNot) {
   testing::ScratchFolder folder;
   fs::create_directory(folder / "sub");
   fs::create_directory(folder / "カード");
-  testing::Put(folder / "a.txt", "x");
-  testing::Put(folder / "メモ 1.txt", "x");
+  for (const char* file : {"a.txt", "メモ 1.txt", "hidden.txt", "system.txt"}) {
+    testing::Put(folder / file, "x");
+  }
 #ifdef _WIN32
-  testing::Put(folder / "hidden.txt", "x");
-  testing::Put(folder / "system.txt", "x");
   ::SetFileAttributesW((folder / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
   ::SetFileAttributesW((folder / "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
-  const Names folders = {"sub", "カード"};
-  const Names files = {"a.txt", "メモ 1.txt"};
+  Names folders = {"sub", "カード"}, files = {"a.txt", "メモ 1.txt"};
 #else
   fs::create_directory(folder / ".config");
   testing::Put(folder / ".profile", "x");
   fs::create_directory_symlink(folder / "sub", folder / "link");  // a link to a folder is a folder
   fs::create_symlink(folder / "a.txt", folder / "to a");          // a link to a file is a file
   fs::create_symlink(folder / "nowhere", folder / "dangling");    // one leading nowhere is none
-  const Names folders = {"link", "sub", "カード"};
-  const Names files = {"a.txt", "to a", "メモ 1.txt"};
+  Names folders = {"link", "sub", "カード"};
+  Names files = {"a.txt", "hidden.txt", "system.txt", "to a", "メモ 1.txt"};
 #endif
   RealFileSystem real;
   const FolderListing listing = real.list(Utf8FromPath(folder.path()));
   ASSERT_TRUE(listing.ok) << listing.reason;
   EXPECT_EQ(Sorted(listing.folders), folders);
   EXPECT_EQ(Sorted(listing.files), files);
-
-  const FolderListing missing = real.list(Utf8FromPath(folder / "gone"));
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.reason, "もうないみたい");
-  const FolderListing file = real.list(Utf8FromPath(folder / "a.txt"));
-  EXPECT_FALSE(file.ok);
-  EXPECT_EQ(file.reason, "フォルダじゃないの");
+  for (const auto& [path, reason] : {std::pair{folder / "gone", "もうないみたい"},
+                                     std::pair{folder / "a.txt", "フォルダじゃないの"}}) {
+    const FolderListing refused = real.list(Utf8FromPath(path));
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.reason, reason);
+  }
 }
 
 #ifndef _WIN32  // on Windows every drive keeps a current folder of its own (drives_windows_test)

@@ -1,6 +1,5 @@
-// Kills a program that saves over and over at random moments: the file it saves to must always
-// be a complete collection file, the one of the last save that finished or of the next, and
-// the temporary files of killed saves must not pile up.
+// Kills a program that saves over and over at random moments: its file must always be whole, from
+// the last save that finished or the next, and killed saves' temporaries must not pile up.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -27,16 +26,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Start: the save loop, saving to `file` in `folder` from save number `first` on (up to `last`
-// when it is not -1), its output going to `log`. Kill: false when the loop had stopped by
-// itself. Finish: waits for a loop that has a last save, and returns its exit status.
+constexpr int kKilled = 99;
+
+// Starts the save loop in `folder`, saving to `file` from save number `first` on (up to `last`
+// unless it is -1), its output going to `log`. Stop waits for it, killed first when `kill`, and
+// gives its exit status: kKilled when it was killed.
 #ifdef _WIN32
 using Process = HANDLE;
 
 Process Start(const fs::path& folder, const fs::path& log, long first,
               const char* file = "cards.txt", long last = -1) {
-  // The loop is built beside this test program.
-  std::wstring program(MAX_PATH, L'\0');
+  std::wstring program(MAX_PATH, L'\0');  // the loop is built beside this test
   program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
   std::wstring command = L"\"" + fs::path(program).replace_filename(L"save_loop.exe").wstring() +
                          L"\" " + fs::path(file).wstring() + L" " + std::to_wstring(first) +
@@ -58,30 +58,20 @@ Process Start(const fs::path& folder, const fs::path& log, long first,
   return started.hProcess;
 }
 
-int Finish(Process process) {
+int Stop(Process process, bool kill) {
+  if (kill) ::TerminateProcess(process, kKilled);
   ::WaitForSingleObject(process, INFINITE);
   DWORD status = 0;
   ::GetExitCodeProcess(process, &status);
   ::CloseHandle(process);
   return static_cast<int>(status);
 }
-
-bool Kill(Process process) {
-  constexpr UINT kKilled = 99;
-  ::TerminateProcess(process, kKilled);
-  ::WaitForSingleObject(process, INFINITE);
-  DWORD status = 0;
-  ::GetExitCodeProcess(process, &status);
-  ::CloseHandle(process);
-  return status == kKilled;
-}
 #else
 using Process = pid_t;
 
 Process Start(const fs::path& folder, const fs::path& log, long first,
               const char* file = "cards.txt", long last = -1) {
-  const std::string from = std::to_string(first);
-  const std::string to = std::to_string(last);
+  const std::string from = std::to_string(first), to = std::to_string(last);
   const pid_t child = ::fork();
   if (child == 0) {
     const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -94,17 +84,11 @@ Process Start(const fs::path& folder, const fs::path& log, long first,
   return child;
 }
 
-int Finish(Process process) {
+int Stop(Process process, bool kill) {
+  if (kill) ::kill(process, SIGKILL);
   int status = 0;
   ::waitpid(process, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-bool Kill(Process process) {
-  ::kill(process, SIGKILL);
-  int status = 0;
-  ::waitpid(process, &status, 0);
-  return WIFSIGNALED(status);
+  return WIFSIGNALED(status) ? kKilled : WEXITSTATUS(status);
 }
 #endif
 
@@ -148,15 +132,14 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
       saved = LastFinished(log, held) > held;
     }
     std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
-    ASSERT_TRUE(Kill(loop)) << "the save loop stopped by itself";
+    ASSERT_EQ(Stop(loop, true), kKilled) << "the save loop stopped by itself";
     ASSERT_TRUE(saved) << "the save loop saved nothing";
     const long lastFinished = LastFinished(log, held);
     const LoadResult loaded = LoadCollectionFile(target);
     ASSERT_TRUE(loaded.ok) << "after kill " << kills << ": " << loaded.reason;
     const long now = SaveNumber(loaded.table);
     ASSERT_TRUE(now == lastFinished || now == lastFinished + 1)
-        << "after kill " << kills << " the file holds save " << now << ", the last finished was "
-        << lastFinished;
+        << "after kill " << kills << ": save " << now << ", last finished " << lastFinished;
     // A killed save may leave its own temporary file; the next save sweeps it away.
     const int temps = static_cast<int>(testing::Names(folder).size()) - 1;
     ASSERT_LE(temps, 1) << "after kill " << kills;
@@ -164,17 +147,15 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
     held = now;
   }
   EXPECT_GE(kills, kKills * 4 / 5);
-  std::cout << kills << " kills, " << killsDuringAWrite << " in the middle of a save, last save "
-            << held << "\n";
-  EXPECT_GT(killsDuringAWrite, 0)
-      << "no kill came in the middle of a save: the test proved nothing";
+  std::cout << kills << " kills, " << killsDuringAWrite << " in the middle of a save\n";
+  EXPECT_GT(killsDuringAWrite, 0) << "no kill came in the middle of a save";
 
   ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(CountTable{})).ok);
   EXPECT_EQ(testing::Names(folder), std::vector<std::string>{"cards.txt"});
 }
 
-// Two programs saving into one folder at once, two of them to the same file: every save
-// succeeds, and each file ends whole, holding the last save of one of them.
+// Two programs saving into one folder at once, two of them to the same file: every save succeeds,
+// and each file ends whole, holding the last save of one of them.
 TEST(SafeWriteConcurrency, SavesIntoOneFolderAtOnceAllSucceed) {
   testing::ScratchFolder folder;
 #ifdef _WIN32
@@ -188,13 +169,12 @@ TEST(SafeWriteConcurrency, SavesIntoOneFolderAtOnceAllSucceed) {
     const fs::path log = folder / ("saves-" + std::to_string(i) + ".log");
     loops.push_back(Start(folder.path(), log, 1, files[i], kSaves));
   }
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(Finish(loops[i]), 0) << "loop " << i << " (see above)";
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(Stop(loops[i], false), 0) << "loop " << i;
   for (const char* file : {"a.txt", "b.txt"}) {
     const LoadResult loaded = LoadCollectionFile(folder / file);
     ASSERT_TRUE(loaded.ok) << loaded.reason;
     EXPECT_EQ(SaveNumber(loaded.table), kSaves) << file;
   }
-  std::cout << 3 * kSaves << " saves by 3 programs into one folder\n";
   EXPECT_EQ(
       testing::Names(folder.path()),
       (std::vector<std::string>{"a.txt", "b.txt", "saves-0.log", "saves-1.log", "saves-2.log"}));

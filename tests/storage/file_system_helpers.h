@@ -1,8 +1,8 @@
 #pragma once
 
 // Real files for the tests: a scratch folder per test, files held open as another program
-// holds them, and (on POSIX) children that run part of a test where the file system behaves as
-// it does for an ordinary user or on a tiny disk.
+// holds them, and (on POSIX) children that run part of a test as an ordinary user or on a tiny
+// disk.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,9 +17,8 @@ struct Result;
 
 namespace kelvara::testing {
 
-// A fresh folder in the system's temporary folder, open to every user, removed with all it
-// holds. Its name has Japanese characters and a blank, so every path a test builds in it
-// needs wide characters on Windows.
+// A fresh folder open to every user, removed with all it holds. Its name has Japanese
+// characters and a blank, so every path built in it needs wide characters on Windows.
 class ScratchFolder {
  public:
   ScratchFolder();
@@ -36,9 +35,6 @@ class ScratchFolder {
 
 std::string Contents(const std::filesystem::path& file);
 void Put(const std::filesystem::path& file, std::string_view bytes);
-// Hides a file or folder from the chooser's lists as the system does: on Windows with the
-// hidden attribute; elsewhere its name must start with a dot, which hides it already.
-void Hide(const std::filesystem::path& entry);
 // Every name in the folder (UTF-8), hidden ones included, sorted.
 std::vector<std::string> Names(const std::filesystem::path& folder);
 
@@ -48,9 +44,8 @@ inline const std::string kOld = "old contents\r\n";
 void ExpectFailedAndUntouched(const Result& result, std::string_view reason,
                               const std::filesystem::path& target);
 
-// Keeps an existing file open as a running program does while this object lives: on POSIX
-// with an exclusive lock (as a save holds its temporary file), on Windows without sharing
-// delete or write (as a save holds its temporary file, or a spreadsheet the file it shows).
+// Keeps an existing file open while it lives, as a save holds its temporary file: on POSIX
+// under an exclusive lock, on Windows without sharing delete or write.
 class HeldFile {
  public:
   explicit HeldFile(const std::filesystem::path& file);
@@ -63,13 +58,11 @@ class HeldFile {
 };
 
 #ifndef _WIN32
-// Run `body` (which uses EXPECT_...) in a forked child and fail the test if it failed there;
-// the test is skipped, with the reason, where the system refuses the set-up.
-// As an ordinary user: root is dropped to "nobody", so file permissions apply.
+// Runs `body` (which uses EXPECT_...) in a forked child and fails the test if it failed there;
+// skips the test, with the reason, where the system refuses the set-up.
+// As "nobody" when this is root, so that file permissions apply.
 void RunAsOrdinaryUser(const std::function<void()>& body);
-// Within `seconds`: a child still running then is killed, and the test fails as hung.
-void RunWithin(unsigned seconds, const std::function<void()>& body);
-// With a tmpfs of `bytes` mounted on `folder`, inside a user and mount namespace of its own.
+// With a tmpfs of `bytes` on `folder`, in a user and mount namespace of its own.
 void RunOnTinyDisk(const std::filesystem::path& folder, std::size_t bytes,
                    const std::function<void()>& body);
 #endif

@@ -11,9 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
-#include <stdexcept>
 
 namespace kelvara::testing {
 
@@ -45,19 +43,12 @@ void RunInChildAfter(const std::function<bool()>& setUp, std::string_view refusa
   }
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
-  ASSERT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << "the child hung";
   ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
   if (WEXITSTATUS(status) == kSetUpRefused) GTEST_SKIP() << refusal;
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's checks failed (see above)";
 }
 
 }  // namespace
-
-void Hide(const fs::path& entry) {
-  if (!entry.filename().string().starts_with('.')) {
-    throw std::invalid_argument(entry.string() + " would not be hidden here");
-  }
-}
 
 HeldFile::HeldFile(const fs::path& file) : handle_(::open(file.c_str(), O_RDONLY | O_CLOEXEC)) {
   EXPECT_GE(handle_, 0) << file;
@@ -76,15 +67,6 @@ void RunAsOrdinaryUser(const std::function<void()>& body) {
                (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
       },
       "cannot drop root to uid 65534, so permissions would not apply", body);
-}
-
-void RunWithin(unsigned seconds, const std::function<void()>& body) {
-  RunInChildAfter(
-      [seconds] {
-        ::alarm(seconds);
-        return true;
-      },
-      "", body);
 }
 
 void RunOnTinyDisk(const fs::path& folder, std::size_t bytes, const std::function<void()>& body) {

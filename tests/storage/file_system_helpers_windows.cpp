@@ -7,10 +7,6 @@
 
 namespace kelvara::testing {
 
-void Hide(const std::filesystem::path& entry) {
-  ::SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_HIDDEN);
-}
-
 HeldFile::HeldFile(const std::filesystem::path& file)
     : handle_(reinterpret_cast<std::intptr_t>(::CreateFileW(
           file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
