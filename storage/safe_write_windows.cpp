@@ -182,20 +182,19 @@ void KeepMetadata(const std::wstring& old, const std::wstring& temp) {
 // Moved while its save still holds it, so no other save's sweep takes it first. Write-through:
 // the move is on disk when it returns, so no folder flush follows. A file that is open
 // anywhere cannot be replaced, so a target another save or a virus scanner holds for a moment
-// is tried again a few times before the save gives up.
+// is tried again for about a second before the save gives up.
 DWORD MoveOver(const std::wstring& temp, const std::wstring& final) {
-  constexpr int kTries = 10;
-  DWORD error = 0;
-  for (int tried = 0; tried < kTries; ++tried) {
+  constexpr int kTries = 20;
+  for (int tried = 1;; ++tried) {
     if (::MoveFileExW(temp.c_str(), final.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return 0;
     }
-    error = ::GetLastError();
-    if (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) break;
-    ::Sleep(static_cast<DWORD>(5 * (tried + 1)));
+    const DWORD error = ::GetLastError();
+    const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+    if (!held || tried == kTries) return error;
+    ::Sleep(static_cast<DWORD>(5 * tried));
   }
-  return error;
 }
 
 }  // namespace
