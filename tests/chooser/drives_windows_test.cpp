@@ -41,11 +41,6 @@ class DrivesOnWindowsTest : public ::testing::Test {
   void SetUp() override { fs::current_path(folder.path()); }
   void TearDown() override { fs::current_path(previous); }
 
-  std::vector<std::string> driveNames() {
-    std::vector<std::string> names;
-    for (const Drive& drive : files.drives()) names.push_back(drive.name);
-    return names;
-  }
   std::unique_ptr<ChooserLogic> chooser(ChooserKind kind) {
     actions.push_back(MakeFileAction(kind, state, mainWindow));
     auto logic = std::make_unique<ChooserLogic>(kind, files, view, *actions.back());
@@ -73,18 +68,15 @@ TEST_F(DrivesOnWindowsTest, LettersComeAndGoAndOneLeadingNowhereIsNotReady) {
   ASSERT_FALSE(device.empty()) << "no free drive letter";
   ASSERT_TRUE(::DefineDosDeviceW(0, device.c_str(), (folder / "gone").c_str()));
   const std::string letter = Utf8FromPath(device);
-  const std::vector<std::string> names = driveNames();
-  ASSERT_LT(IndexOf(names, letter), names.size());
-
   const auto logic = chooser(ChooserKind::filesave);
-  EXPECT_EQ(view.drives, names);
+  const std::vector<std::string> names = view.drives;
+  ASSERT_LT(IndexOf(names, letter), names.size());
   EXPECT_EQ(view.drive, IndexOf(names, workingDrive));
   const std::vector<FolderRow> rows = view.rows;
   logic->Drive1_Change(IndexOf(names, letter));
   // Unmapped while the window shows it: gone from the next list, not ready when chosen.
   ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device.c_str(), nullptr);
-  const std::vector<std::string> after = driveNames();
-  EXPECT_EQ(IndexOf(after, letter), after.size());
+  for (const Drive& drive : files.drives()) EXPECT_NE(drive.name, letter);
   logic->Drive1_Change(IndexOf(names, letter));
   EXPECT_EQ(view.events, (std::vector<std::string>{"beep", kNotReady, "beep", kNotReady}));
   EXPECT_EQ(view.rows, rows);
@@ -129,9 +121,8 @@ TEST_F(DrivesOnWindowsTest, SavesLandWhereTheComposedPathSaysDownToADrivesRoot) 
   fs::remove(inRoot);
   EXPECT_EQ(state.ChosenPath, workingDrive + "\\\\" + view.typed);
   EXPECT_EQ(contents, CollectionFileBytes(table));
-  for (const std::string& name : testing::Names(folder.path().root_path())) {
+  for (const std::string& name : testing::Names(folder.path().root_path()))
     EXPECT_FALSE(name.starts_with(".kelvara-")) << name;
-  }
 
   state.CollectionTable = CountTable{};  // loaded back from the folder
   view.picked = "カード 一覧.txt";
