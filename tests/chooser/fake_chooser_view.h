@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,10 +32,8 @@ class FakeChooserView : public ChooserView {
 
   std::string openFolder() const { return rows.at(open).path; }
   std::size_t rowOf(const std::string& path) const {
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      if (rows[i].path == Native(path)) return i;
-    }
-    return rows.size();
+    const auto at = [&](const FolderRow& row) { return row.path == Native(path); };
+    return static_cast<std::size_t>(std::find_if(rows.begin(), rows.end(), at) - rows.begin());
   }
 
   std::vector<std::string> drives;

@@ -7,8 +7,6 @@
 namespace kelvara {
 namespace {
 
-using testing::FakeMainView;
-
 class MainWindowLogicTest : public ::testing::Test {
  protected:
   void SetUp() override { logic.Form_Load(); }
@@ -21,7 +19,7 @@ class MainWindowLogicTest : public ::testing::Test {
   }
 
   Module1 state;
-  FakeMainView view;
+  testing::FakeMainView view;
   MainWindowLogic logic{state, view};
 };
 
@@ -46,13 +44,10 @@ TEST_F(MainWindowLogicTest, CategoryShowsItsNameAndSixCountsOthersChangeNothing)
     ASSERT_EQ(view.counts.size(), 6u);
     for (int j = 0; j < 4; ++j) EXPECT_EQ(view.counts[j], std::to_string(k * 6 + j - 3));
   }
-  EXPECT_EQ(view.counts[4], "32767");
-  EXPECT_EQ(view.counts[5], "-32768");
-  for (std::int16_t bad : {-1, 12, -32768, 32767}) {
-    logic.card_Click(bad);
-    EXPECT_EQ(state.CurrentCategory, 3);
-    EXPECT_EQ(view.label1, "memoir");
-  }
+  EXPECT_EQ(view.counts[4] + view.counts[5], "32767-32768");
+  for (std::int16_t bad : {-1, 12, -32768, 32767}) logic.card_Click(bad);
+  EXPECT_EQ(state.CurrentCategory, 3);
+  EXPECT_EQ(view.label1, "memoir");
 }
 
 TEST_F(MainWindowLogicTest, PressesEditOnlyTheShownCountOfTheCurrentCategory) {
@@ -81,8 +76,7 @@ TEST_F(MainWindowLogicTest, EditAtTheLimitsIsRefusedWithOneBeep) {
   const int writes = view.countWrites;
   press(2, kLeftButton);
   press(3, kRightButton);
-  EXPECT_EQ(at(7, 2), kCountMax);
-  EXPECT_EQ(at(7, 3), kCountMin);
+  EXPECT_TRUE(at(7, 2) == kCountMax && at(7, 3) == kCountMin);
   EXPECT_EQ(view.beeps, 2);
   EXPECT_EQ(view.countWrites, writes);
 

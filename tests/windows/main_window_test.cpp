@@ -13,19 +13,17 @@ using namespace kelvara;
 
 namespace {
 
-const QColor kBlue(0, 0, 255), kRed(255, 0, 0);
-
 // Each label and command button, and the ends of each row one loop lays out (card_7 starts the
 // second row).
-const ControlRow kControls[] = {{"filepath", "", 240, 2760, 9495, 375, 12, kBlue},
-                                {"Label1", "", 240, 3360, 2775, 375, 14.25, kBlue},
+const ControlRow kControls[] = {{"filepath", "", 240, 2760, 9495, 375, 12, Qt::blue},
+                                {"Label1", "", 240, 3360, 2775, 375, 14.25, Qt::blue},
                                 {"Label2", "右クリックでカウントが減るの", 240, 4080, 5295, 255},
                                 {"card_0", "special", 120, 960, 1200, 400},
                                 {"card_7", "illusion", 120, 1560, 1200, 400},
                                 {"card_11", "lucky", 5880, 1560, 1200, 400},
                                 {"number_5", "6", 5520, 4440, 975, 375},
-                                {"la_number_0", " ", 240, 4920, 735, 375, 0, kRed},
-                                {"la_number_8", " ", 8880, 4920, 735, 375, 0, kRed},
+                                {"la_number_0", " ", 240, 4920, 735, 375, 0, Qt::red},
+                                {"la_number_8", " ", 8880, 4920, 735, 375, 0, Qt::red},
                                 {"save", "保存", 120, 5640, 1095, 375},
                                 {"load", "呼び出し", 1440, 5640, 1095, 375},
                                 {"html", "html出力", 2760, 5640, 1095, 375},

@@ -46,6 +46,7 @@ inline void CheckControl(QWidget* window, const ControlRow& row) {
     QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
              qPrintable(row.name + " is drawn in " + family));
   }
+  // As drawn: a label on a button face must keep the window text role to show its colour.
   if (row.textColor.isValid())
     QCOMPARE(widget->palette().color(widget->foregroundRole()), row.textColor);
   if (const auto* label = qobject_cast<const QLabel*>(widget)) {
@@ -87,10 +88,9 @@ struct UnusedAction : ChooserAction {
 
 // Answers every modal message box with a click on its OK button, noting what it showed as
 // "title\ntext"; a box without the exclamation mark and one OK button is noted as such.
-class MessageBoxAnswerer : public QObject {
- public:
+struct MessageBoxAnswerer {
   MessageBoxAnswerer() {
-    connect(&timer_, &QTimer::timeout, this, [this] {
+    QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
       const bool plain = box->icon() == QMessageBox::Warning && box->buttons().size() == 1;
@@ -99,12 +99,10 @@ class MessageBoxAnswerer : public QObject {
       if (QAbstractButton* ok = box->button(QMessageBox::Ok)) QTest::mouseClick(ok, Qt::LeftButton);
       if (box->isVisible()) box->done(QMessageBox::Cancel);
     });
-    timer_.start(5);
+    timer.start(5);
   }
   QStringList seen;
-
- private:
-  QTimer timer_;
+  QTimer timer;
 };
 
 }  // namespace kelvara
