@@ -45,9 +45,6 @@ class FakeFileSystem : public FileSystem {
   void add(const std::string& folder, NameList subfolders, NameList files) {
     folders[Native(folder)] = {{true, ""}, std::move(subfolders), std::move(files)};
   }
-  void refuse(const std::string& folder, const std::string& reason) {
-    folders[Native(folder)] = {{false, reason}, {}, {}};
-  }
 
   std::vector<Drive> driveList;
   std::map<std::string, std::string> currentFolders;  // drive root -> its current folder

@@ -19,33 +19,30 @@ namespace {
 #define CELL(count) "<TD ALIGN=right>" count "</TD>\r\n"
 #define ROW(name, a, b, c, d, e, f) \
   "<TR>\r\n<TD>" name "</TD>\r\n" CELL(a) CELL(b) CELL(c) CELL(d) CELL(e) CELL(f) "</TR>\r\n"
-#define ZERO_ROW(name) ROW(name, "0", "0", "0", "0", "0", "0")
 
 // The whole files of a table whose first two categories hold the given counts, the rest 0.
+const char* const kZeroCategories[] = {"graphic",  "memoir", "special day", "starring", "event",
+                                       "illusion", "ending", "puzzle",      "list",     "lucky"};
 std::string Csv(const std::string& special, const std::string& profile) {
-  return "," HEAD1 "," HEAD2 "," HEAD3 "," HEAD4 "," HEAD5 "," HEAD6 "\r\nspecial," + special +
-         "\r\nprofile," + profile +
-         "\r\n"
-         "graphic,0,0,0,0,0,0\r\n"
-         "memoir,0,0,0,0,0,0\r\n"
-         "special day,0,0,0,0,0,0\r\n"
-         "starring,0,0,0,0,0,0\r\n"
-         "event,0,0,0,0,0,0\r\n"
-         "illusion,0,0,0,0,0,0\r\n"
-         "ending,0,0,0,0,0,0\r\n"
-         "puzzle,0,0,0,0,0,0\r\n"
-         "list,0,0,0,0,0,0\r\n"
-         "lucky,0,0,0,0,0,0\r\n";
+  std::string csv = "," HEAD1 "," HEAD2 "," HEAD3 "," HEAD4 "," HEAD5 "," HEAD6 "\r\nspecial," +
+                    special + "\r\nprofile," + profile + "\r\n";
+  for (const char* name : kZeroCategories) csv.append(name).append(",0,0,0,0,0,0\r\n");
+  return csv;
 }
 std::string Html(const std::string& firstTwoRows) {
-  return "<HTML>\r\n<HEAD><TITLE>Varnholt</TITLE></HEAD>\r\n<BODY>\r\n<BR>\r\n"
-         "<TABLE BORDER=1>\r\n<TR>\r\n<TD>\r\n"
-         "<TD>" HEAD1 "\r\n<TD>" HEAD2 "\r\n<TD>" HEAD3 "\r\n<TD>" HEAD4 "\r\n<TD>" HEAD5
-         "\r\n<TD>" HEAD6 "\r\n" +
-         firstTwoRows +
-         ZERO_ROW("graphic") ZERO_ROW("memoir") ZERO_ROW("special day") ZERO_ROW("starring")
-             ZERO_ROW("event") ZERO_ROW("illusion") ZERO_ROW("ending") ZERO_ROW("puzzle")
-                 ZERO_ROW("list") ZERO_ROW("lucky") "</TABLE>\r\n</BODY>\r\n</HTML>\r\n";
+  std::string html =
+      "<HTML>\r\n<HEAD><TITLE>Varnholt</TITLE></HEAD>\r\n<BODY>\r\n<BR>\r\n"
+      "<TABLE BORDER=1>\r\n<TR>\r\n<TD>\r\n"
+      "<TD>" HEAD1 "\r\n<TD>" HEAD2 "\r\n<TD>" HEAD3 "\r\n<TD>" HEAD4 "\r\n<TD>" HEAD5
+      "\r\n<TD>" HEAD6 "\r\n" +
+      firstTwoRows;
+  for (const char* name : kZeroCategories) {
+    html.append("<TR>\r\n<TD>")
+        .append(name)
+        .append("</TD>\r\n" CELL("0") CELL("0") CELL("0") CELL("0") CELL("0")
+                    CELL("0") "</TR>\r\n");
+  }
+  return html.append("</TABLE>\r\n</BODY>\r\n</HTML>\r\n");
 }
 
 TEST(Exports, WholeFilesOfTheWorkedExampleAndTheLimits) {

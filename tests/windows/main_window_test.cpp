@@ -13,19 +13,17 @@ using namespace kelvara;
 
 namespace {
 
-const QColor kBlue(0, 0, 255), kRed(255, 0, 0);
-
-// Each label and command button, and the ends of each row that one loop lays out: card_7
-// starts the second row of categories.
-const ControlRow kControls[] = {{"filepath", "", 240, 2760, 9495, 375, 12, kBlue},
-                                {"Label1", "", 240, 3360, 2775, 375, 14.25, kBlue},
+// Each label and command button, and the ends of each row one loop lays out (card_7 starts the
+// second row).
+const ControlRow kControls[] = {{"filepath", "", 240, 2760, 9495, 375, 12, Qt::blue},
+                                {"Label1", "", 240, 3360, 2775, 375, 14.25, Qt::blue},
                                 {"Label2", "右クリックでカウントが減るの", 240, 4080, 5295, 255},
                                 {"card_0", "special", 120, 960, 1200, 400},
                                 {"card_7", "illusion", 120, 1560, 1200, 400},
                                 {"card_11", "lucky", 5880, 1560, 1200, 400},
                                 {"number_5", "6", 5520, 4440, 975, 375},
-                                {"la_number_0", " ", 240, 4920, 735, 375, 0, kRed},
-                                {"la_number_8", " ", 8880, 4920, 735, 375, 0, kRed},
+                                {"la_number_0", " ", 240, 4920, 735, 375, 0, Qt::red},
+                                {"la_number_8", " ", 8880, 4920, 735, 375, 0, Qt::red},
                                 {"save", "保存", 120, 5640, 1095, 375},
                                 {"load", "呼び出し", 1440, 5640, 1095, 375},
                                 {"html", "html出力", 2760, 5640, 1095, 375},
@@ -41,12 +39,13 @@ class MainWindowTest : public QObject {
   Module1 state_;
   std::unique_ptr<MainWindow> window_;
 
-  template <typename T = QWidget>
-  T* child(const QString& name) {
-    return ChildOf<T>(window_.get(), qPrintable(name));
+  QString count(int j) {
+    return ChildOf<QLabel>(window_.get(), qPrintable(QStringLiteral("la_number_%1").arg(j)))
+        ->text();
   }
-  QString count(int j) { return child<QLabel>(QStringLiteral("la_number_%1").arg(j))->text(); }
-  QPushButton* number(int j) { return child<QPushButton>(QStringLiteral("number_%1").arg(j)); }
+  QWidget* number(int j) {
+    return ChildOf(window_.get(), qPrintable(QStringLiteral("number_%1").arg(j)));
+  }
 
  private slots:
   void init() {
@@ -84,22 +83,20 @@ class MainWindowTest : public QObject {
       QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QCOMPARE(child<QLabel>("Label1")->text(), QStringLiteral("special"));
+    QCOMPARE(ChildOf<QLabel>(window_.get(), "Label1")->text(), QStringLiteral("special"));
     QCOMPARE(count(0), QStringLiteral("0"));
   }
 
   void onlyMousePressesOnACharacterButtonEditTheShownCategory() {
-    QTest::mouseClick(child("card_6"), Qt::LeftButton);
+    QTest::mouseClick(ChildOf(window_.get(), "card_6"), Qt::LeftButton);
     QTest::mouseClick(number(1), Qt::RightButton);
     QCOMPARE(count(1), QStringLiteral("-1"));
-    QTest::mouseClick(number(1), Qt::LeftButton);
-    QCOMPARE(count(1), QStringLiteral("0"));
     QTest::mouseClick(number(1), Qt::LeftButton, Qt::ShiftModifier, QPoint(2, 2));
-    QCOMPARE(count(1), QStringLiteral("1"));
+    QTest::mouseClick(number(1), Qt::LeftButton);
     QTest::mouseClick(number(1), Qt::MiddleButton);
     QCOMPARE(count(1), QStringLiteral("1"));
 
-    // A quick double press counts twice: the second press arrives as a double click.
+    // A quick second press arrives as a double click, and counts too.
     const QPoint centre = number(3)->mapTo(window_.get(), number(3)->rect().center());
     QTest::mouseDClick(window_->windowHandle(), Qt::LeftButton, {}, centre);
     QCOMPARE(count(3), QStringLiteral("2"));
@@ -123,7 +120,7 @@ class MainWindowTest : public QObject {
     connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
     watchdog.start(5000);
     QTimer::singleShot(0, window_.get(), [this, way] {
-      if (way == 0) QTest::mouseClick(child("end"), Qt::LeftButton);
+      if (way == 0) QTest::mouseClick(ChildOf(window_.get(), "end"), Qt::LeftButton);
       if (way == 1) window_->findChild<QAction*>(QStringLiteral("exit"))->trigger();
       if (way == 2) window_->close();
     });

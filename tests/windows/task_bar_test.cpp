@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QtTest>
+#include <algorithm>
 #include <cstdlib>
 
 #include "chooser/real_file_system.h"
@@ -35,13 +36,10 @@ bool OffTaskBar(QWidget* window) {
                              xcb_get_property(x, 0, xcb_window_t(window->winId()),
                                               XcbAtom(x, "_NET_WM_STATE"), XCB_ATOM_ATOM, 0, 64),
                              nullptr);
-  const xcb_atom_t wanted = XcbAtom(x, "_NET_WM_STATE_SKIP_TASKBAR");
-  bool found = false;
-  if (reply && reply->format == 32) {
-    const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-    for (int i = 0; i < xcb_get_property_value_length(reply) / 4; ++i)
-      found = found || atoms[i] == wanted;
-  }
+  if (!reply) return false;
+  const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
+  const auto* end = atoms + xcb_get_property_value_length(reply) / 4;
+  const bool found = std::find(atoms, end, XcbAtom(x, "_NET_WM_STATE_SKIP_TASKBAR")) != end;
   std::free(reply);
   return found;
 }

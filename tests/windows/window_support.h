@@ -1,7 +1,7 @@
 #pragma once
 
 // What the widget tests share: controls checked against their layout rows, real clicks on list
-// rows, and message boxes answered by the test instead of a person.
+// rows, message boxes answered by the test.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFontDatabase>
@@ -37,6 +37,7 @@ inline void CheckControl(QWidget* window, const ControlRow& row) {
   const QString caption = QString::fromUtf8(row.caption);
   if (row.caption) QCOMPARE(widget->property("text").toString(), caption);
   const QFont font = widget->font();
+  QVERIFY(font.weight() == QFont::Normal && !font.italic() && !font.underline());
   if (row.points > 0) QCOMPARE(font.pointSizeF(), row.points);
   if (row.points > 0 || caption.toUtf8().size() != caption.size()) {  // Japanese text
     // The font drawn is a Japanese one, whatever the system calls it (under wine "IPA Pゴシック"
@@ -45,9 +46,7 @@ inline void CheckControl(QWidget* window, const ControlRow& row) {
     QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Japanese),
              qPrintable(row.name + " is drawn in " + family));
   }
-  QVERIFY(font.weight() == QFont::Normal && !font.italic() && !font.underline());
-  // The role the label is drawn with: on a button-face background a label would draw in the
-  // button text colour unless it keeps the window text role.
+  // As drawn: a label on a button face must keep the window text role to show its colour.
   if (row.textColor.isValid())
     QCOMPARE(widget->palette().color(widget->foregroundRole()), row.textColor);
   if (const auto* label = qobject_cast<const QLabel*>(widget)) {
@@ -58,7 +57,7 @@ inline void CheckControl(QWidget* window, const ControlRow& row) {
   }
 }
 
-// A control of a window, by name; the test stops when there is none.
+// A control of a window by name; the test stops when there is none.
 template <typename T = QWidget>
 T* ChildOf(QWidget* window, const char* name) {
   T* found = window->findChild<T*>(QString::fromLatin1(name));
@@ -69,9 +68,8 @@ T* ChildOf(QWidget* window, const char* name) {
 // The rows of a list as it shows them.
 inline QStringList Texts(const QAbstractItemView* list) {
   QStringList texts;
-  for (int row = 0; row < list->model()->rowCount(); ++row) {
+  for (int row = 0; row < list->model()->rowCount(); ++row)
     texts << list->model()->index(row, 0).data().toString();
-  }
   return texts;
 }
 
@@ -83,17 +81,16 @@ inline void ClickRow(QAbstractItemView* list, int row, bool twice = false) {
   if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
 }
 
-// The file action behind a chooser window whose action button no test presses.
+// Behind a chooser window whose action button no test presses.
 struct UnusedAction : ChooserAction {
   ActionOutcome run(const std::string&) override { return {}; }
 };
 
 // Answers every modal message box with a click on its OK button, noting what it showed as
 // "title\ntext"; a box without the exclamation mark and one OK button is noted as such.
-class MessageBoxAnswerer : public QObject {
- public:
+struct MessageBoxAnswerer {
   MessageBoxAnswerer() {
-    connect(&timer_, &QTimer::timeout, this, [this] {
+    QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
       const bool plain = box->icon() == QMessageBox::Warning && box->buttons().size() == 1;
@@ -102,12 +99,10 @@ class MessageBoxAnswerer : public QObject {
       if (QAbstractButton* ok = box->button(QMessageBox::Ok)) QTest::mouseClick(ok, Qt::LeftButton);
       if (box->isVisible()) box->done(QMessageBox::Cancel);
     });
-    timer_.start(5);
+    timer.start(5);
   }
   QStringList seen;
-
- private:
-  QTimer timer_;
+  QTimer timer;
 };
 
 }  // namespace kelvara
