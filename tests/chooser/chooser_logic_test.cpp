@@ -135,7 +135,7 @@ TEST_F(ChooserLogicTest, OpeningAFolderMovesTheFileListOrNamesWhyItCannot) {
 
   // Gone with its parent: both lists keep what they last read.
   files.folders.erase(Native("/home/yu"));
-  files.folders[Native("/home/yu/b")] = {false, "見せてもらえないの", {}, {}};
+  files.folders[Native("/home/yu/b")] = {{false, "見せてもらえないの"}, {}, {}};
   const std::vector<FolderRow> rows = view.rows;
   logic.openFolder(view.rowOf("/home/yu/b"));
   EXPECT_EQ(view.events.back(),
