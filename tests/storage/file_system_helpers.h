@@ -1,8 +1,6 @@
 #pragma once
 
-// Real files for the tests: a scratch folder per test, files held open as another program
-// holds them, and (on POSIX) children that run part of a test as an ordinary user or on a tiny
-// disk.
+// Real files for the tests: scratch folders, files held open, and (on POSIX) forked children.
 
 #include <cstdint>
 #include <filesystem>
@@ -17,8 +15,7 @@ struct Result;
 
 namespace kelvara::testing {
 
-// A fresh folder open to every user, removed with all it holds. Its name has Japanese
-// characters and a blank, so every path built in it needs wide characters on Windows.
+// A fresh folder open to every user, removed with all it holds; its name has Japanese and a blank.
 class ScratchFolder {
  public:
   ScratchFolder();
@@ -38,14 +35,12 @@ void Put(const std::filesystem::path& file, std::string_view bytes);
 // Every name in the folder (UTF-8), hidden ones included, sorted.
 std::vector<std::string> Names(const std::filesystem::path& folder);
 
-// What a target holds before a write that must fail.
 inline const std::string kOld = "old contents\r\n";
-// After a failure: the reason given, the old file exactly as it was, no temporary left.
+// The reason given, the old file (kOld) exactly as it was, no temporary left.
 void ExpectFailedAndUntouched(const Result& result, std::string_view reason,
                               const std::filesystem::path& target);
 
-// Keeps an existing file open while it lives, as a save holds its temporary file: on POSIX
-// under an exclusive lock, on Windows without sharing delete or write.
+// Holds an existing file open: under an exclusive lock on POSIX, without sharing on Windows.
 class HeldFile {
  public:
   explicit HeldFile(const std::filesystem::path& file);
@@ -58,11 +53,9 @@ class HeldFile {
 };
 
 #ifndef _WIN32
-// Runs `body` (which uses EXPECT_...) in a forked child and fails the test if it failed there;
-// skips the test, with the reason, where the system refuses the set-up.
-// As "nobody" when this is root, so that file permissions apply.
+// Run `body` in a forked child, failing the test if it failed there, skipping it where the system
+// refuses the set-up: as "nobody" when this is root, or on a tmpfs of `bytes` on `folder`.
 void RunAsOrdinaryUser(const std::function<void()>& body);
-// With a tmpfs of `bytes` on `folder`, in a user and mount namespace of its own.
 void RunOnTinyDisk(const std::filesystem::path& folder, std::size_t bytes,
                    const std::function<void()>& body);
 #endif

@@ -1,5 +1,4 @@
-// The safe write as Windows stages it: read-only files, files another program holds open,
-// names Windows forbids, paths near its length limit, a link, and what a replaced file keeps.
+// The safe write where only Windows stages the trouble.
 #include <windows.h>
 
 // After windows.h, which it needs.
@@ -29,7 +28,7 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
   ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
   testing::ExpectFailedAndUntouched(WriteFileSafely(target, "1\r\n"), noAccess, target);
   ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
-  // Open in another program (a spreadsheet showing the export): the move over it fails.
+  // Open in another program (a spreadsheet showing the export).
   Result whileHeld;
   {
     const testing::HeldFile held(target);
@@ -40,7 +39,7 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
   EXPECT_EQ(Contents(target), "1\r\n");
 }
 
-TEST(WriteFileSafelyOnWindows, ForbiddenNamesAndDevicesAreRefusedAndLeaveNothing) {
+TEST(WriteFileSafelyOnWindows, ForbiddenNamesDevicesAndPathsOverTheLimitAreRefused) {
   testing::ScratchFolder folder;
   for (const char* name : {"a<b", "a>b", "a?b", "a*b", "a|b", "a\"b", "CON", "NUL"}) {
     EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason,
@@ -48,12 +47,7 @@ TEST(WriteFileSafelyOnWindows, ForbiddenNamesAndDevicesAreRefusedAndLeaveNothing
         << name;
   }
   EXPECT_TRUE(Names(folder.path()).empty());
-}
-
-TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitAreWrittenLongerOnesRefused) {
-  testing::ScratchFolder folder;
-  // The longest path Windows takes has MAX_PATH - 1 characters; the temporary's name is
-  // shorter than these, so the target's length decides.
+  // The longest path Windows takes has MAX_PATH - 1 characters.
   const std::size_t room = MAX_PATH - 1 - folder.path().native().size() - 1;
   ASSERT_GT(room, 40u);
   const fs::path longest = folder.path() / std::wstring(room, L'n');
@@ -61,17 +55,14 @@ TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitAreWrittenLongerOnesRefused) {
   EXPECT_EQ(Contents(longest), "1\r\n");
   EXPECT_EQ(WriteFileSafely(folder.path() / std::wstring(room + 1, L'n'), "1\r\n").reason,
             ReasonForWindowsError(ERROR_FILENAME_EXCED_RANGE));
-  // A short name in a folder that leaves no room for the temporary's path: it can be loaded,
-  // so it is saved too.
+  // No room left for the temporary's path: it can be loaded, so it is saved too.
   const fs::path deep = folder.path() / std::wstring(room - 10, L'd');
   fs::create_directory(deep);
-  const Result deepSaved = WriteFileSafely(deep / "x", "2\r\n");
-  EXPECT_TRUE(deepSaved.ok) << deepSaved.reason;
+  EXPECT_TRUE(WriteFileSafely(deep / "x", "2\r\n").ok);
   EXPECT_EQ(Names(deep), std::vector<std::string>{"x"});
   EXPECT_EQ(Names(folder.path()).size(), 2u);
 }
 
-// The file's access control list in its written form.
 std::wstring Dacl(const fs::path& file) {
   DWORD size = 0;
   ::GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);

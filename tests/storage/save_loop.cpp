@@ -1,7 +1,5 @@
-// Saves a changing table to one file over and over: until it is killed, or up to save number
-// `last` when one is given. After each save that succeeded it reports the save's number on
-// standard output, so the test knows which saves were complete when the kill came; a failed
-// save ends it with status 1 and its reason on standard error.
+// Saves a changing table to one file until killed or save `last`, printing each finished save's
+// number; a failed save ends it with status 1.
 #include <cstdio>
 #include <cstdlib>
 
