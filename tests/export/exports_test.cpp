@@ -30,12 +30,8 @@ std::string Html(const std::string& firstTwoRows) {
       "<TD>" HEAD1 "\r\n<TD>" HEAD2 "\r\n<TD>" HEAD3 "\r\n<TD>" HEAD4 "\r\n<TD>" HEAD5
       "\r\n<TD>" HEAD6 "\r\n" +
       firstTwoRows;
-  for (const char* name : kZeroCategories) {
-    html.append("<TR>\r\n<TD>")
-        .append(name)
-        .append("</TD>\r\n" CELL("0") CELL("0") CELL("0") CELL("0") CELL("0")
-                    CELL("0") "</TR>\r\n");
-  }
+  for (const char* name : kZeroCategories)
+    html += std::string(ROW("", "0", "0", "0", "0", "0", "0")).insert(10, name);
   return html.append("</TABLE>\r\n</BODY>\r\n</HTML>\r\n");
 }
 
