@@ -28,6 +28,7 @@ class ChooserLogicTest : public ::testing::Test {
     files.add("/", {"home", "media"}, {"vmlinuz"});
     files.add("/home", {"yu"}, {});
     files.add("/home/yu", {"cards", "Album", "b"}, {"b.txt", "a.txt", "メモ.txt", "A.txt"});
+    files.add("/home/yu/cards", {}, {"2024.txt"});
     files.add("/media/usb", {"photos"}, {"x.csv"});  // "/media/cd" has no medium
     logic.Form_Load();
   }
