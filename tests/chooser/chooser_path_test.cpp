@@ -5,8 +5,6 @@
 namespace kelvara {
 namespace {
 
-// The directory list's chain of folders on both systems; doubled and trailing separators add no
-// empty levels, a path without a separator is its own root.
 TEST(FolderChain, ListsTheRootThenEveryAncestorDownToTheFolder) {
   using Chain = std::vector<std::string>;
   EXPECT_EQ(FolderChain("/", '/'), Chain{"/"});

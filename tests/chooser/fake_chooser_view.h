@@ -10,7 +10,6 @@
 
 namespace kelvara {
 
-// Records what the logic shows; beeps, messages and closing go into one log to keep order.
 class FakeChooserView : public ChooserView {
  public:
   void showDrives(const std::vector<std::string>& names, std::size_t chosen) override {

@@ -9,8 +9,6 @@
 
 namespace kelvara {
 
-// A path written POSIX-style in a test, as this platform spells it ("/a/b" is "C:\a\b" on
-// Windows), so the same cases run on both.
 inline std::string Native(std::string path) {
   if (kPathSeparator == '/') return path;
   for (char& c : path) {
@@ -19,15 +17,12 @@ inline std::string Native(std::string path) {
   return "C:" + path;
 }
 
-// The names of a list in its order, to compare with the names a test expects.
 inline std::vector<std::string> Strings(const NameList& names) {
   std::vector<std::string> strings;
   for (std::size_t i = 0; i < names.size(); ++i) strings.emplace_back(names[i]);
   return strings;
 }
 
-// Folders in memory that vanish or refuse to be read on demand: a folder missing from
-// `folders` reads as gone.
 class FakeFileSystem : public FileSystem {
  public:
   std::vector<Drive> drives() override { return driveList; }

@@ -7,7 +7,6 @@
 
 namespace kelvara::testing {
 
-// Records what the logic draws, as the main window would show it.
 class FakeMainView : public MainView {
  public:
   void showCategoryName(std::string_view name) override { label1 = name; }

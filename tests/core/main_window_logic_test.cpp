@@ -32,7 +32,6 @@ TEST_F(MainWindowLogicTest, FormLoadZeroesEveryCountAndNothingElse) {
   EXPECT_TRUE(view.label1.empty() && view.counts.empty());
 }
 
-// Every name is checked byte for byte in the exports; here the one shown.
 TEST_F(MainWindowLogicTest, CategoryShowsItsNameAndSixCountsOthersChangeNothing) {
   for (std::size_t i = 0; i < state.CollectionTable.size(); ++i)
     state.CollectionTable[i] = static_cast<Count>(i - 3);
@@ -80,7 +79,6 @@ TEST_F(MainWindowLogicTest, EditAtTheLimitsIsRefusedWithOneBeep) {
   EXPECT_EQ(view.beeps, 2);
   EXPECT_EQ(view.countWrites, writes);
 
-  // Back inside the range and out to the limit itself again: no beep.
   press(2, kRightButton);
   press(3, kLeftButton);
   EXPECT_EQ(view.counts[2] + view.counts[3], "32766-32767");

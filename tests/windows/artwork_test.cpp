@@ -1,5 +1,3 @@
-// The program's pictures: the committed ones are what the generator draws, and the windows show
-// them as they are.
 #include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
@@ -7,20 +5,12 @@
 #include <QtTest>
 
 #include "windows/main_window.h"
-#include "windows/program_art.h"
-
-namespace {
-
-const QString kResources = QStringLiteral(KELVARA_RESOURCES_DIR);
-
-}  // namespace
 
 class ArtworkTest : public QObject {
   Q_OBJECT
 
  private slots:
 #ifdef KELVARA_ARTWORK_TOOL  // built on Linux only, with the fonts the pictures are drawn in
-  // A colour or text changed in the generator cannot be forgotten in the pictures shipped.
   void generatorRedrawsTheCommittedPictures() {
     const auto filesUnder = [](const QString& root) {
       QStringList files;
@@ -35,11 +25,10 @@ class ArtworkTest : public QObject {
     tool.start(QStringLiteral(KELVARA_ARTWORK_TOOL), {out.path()});
     QVERIFY(tool.waitForFinished(60000));
     QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
-    QCOMPARE(filesUnder(out.path()), filesUnder(kResources));
+    QCOMPARE(filesUnder(out.path()), filesUnder(KELVARA_RESOURCES_DIR));
     for (const QString& file : filesUnder(out.path())) {
-      QFile drawn(out.filePath(file)), kept(kResources + "/" + file);
+      QFile drawn(out.filePath(file)), kept(KELVARA_RESOURCES_DIR "/" + file);
       QVERIFY(drawn.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
-      // Pictures compare by what they show, not by how the encoder packed them.
       const bool same = file.endsWith(QLatin1String(".png"))
                             ? QImage(drawn.fileName()) == QImage(kept.fileName())
                             : drawn.readAll() == kept.readAll();
@@ -48,19 +37,7 @@ class ArtworkTest : public QObject {
   }
 #endif
 
-  // The windows' icon offers the window system the committed pictures, one for each size.
-  void programIconOffersTheWindowSizes() {
-    const QIcon icon = kelvara::ProgramIcon();
-    QCOMPARE(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}}));
-    for (const QSize& size : icon.availableSizes()) {
-      const QImage desktop(kResources + QStringLiteral("/icons/kelvara-%1.png").arg(size.width()));
-      QCOMPARE(icon.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32),
-               desktop.convertToFormat(QImage::Format_ARGB32));
-    }
-  }
-
-  // Run once at density 1 and once with QT_SCALE_FACTOR=2: what reaches the screen is the
-  // picture made for that density, pixel for pixel, unstretched in the client area's corner.
+  // Also run with QT_SCALE_FACTOR=2: the picture made for that density, unstretched.
   void mainWindowShowsTheBannerUnstretchedInTheCorner() {
     kelvara::Module1 state;
     kelvara::MainWindow window(state);

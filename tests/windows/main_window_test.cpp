@@ -13,8 +13,6 @@ using namespace kelvara;
 
 namespace {
 
-// Each label and command button, and the ends of each row one loop lays out (card_7 starts the
-// second row).
 const ControlRow kControls[] = {{"filepath", "", 240, 2760, 9495, 375, 12, Qt::blue},
                                 {"Label1", "", 240, 3360, 2775, 375, 14.25, Qt::blue},
                                 {"Label2", "右クリックでカウントが減るの", 240, 4080, 5295, 255},
@@ -96,7 +94,6 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(number(1), Qt::MiddleButton);
     QCOMPARE(count(1), QStringLiteral("1"));
 
-    // A quick second press arrives as a double click, and counts too.
     const QPoint centre = number(3)->mapTo(window_.get(), number(3)->rect().center());
     QTest::mouseDClick(window_->windowHandle(), Qt::LeftButton, {}, centre);
     QCOMPARE(count(3), QStringLiteral("2"));

@@ -1,5 +1,4 @@
 // Runs with real windows: on X11 (Xvfb) the chooser windows must reach the window manager with
-// _NET_WM_STATE_SKIP_TASKBAR, on Windows they must be tool windows; the about window neither.
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -28,7 +27,6 @@ bool OffTaskBar(QWidget* window) {
   return (style & WS_EX_TOOLWINDOW) && !(style & WS_EX_APPWINDOW);
 }
 #else
-// Whether the X server holds _NET_WM_STATE_SKIP_TASKBAR among the window's _NET_WM_STATE.
 bool OffTaskBar(QWidget* window) {
   xcb_connection_t* x = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
   xcb_get_property_reply_t* reply =

@@ -1,7 +1,5 @@
 #pragma once
 
-// What the widget tests share: controls checked against their layout rows, real clicks on list
-// rows, message boxes answered by the test.
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFontDatabase>
@@ -17,8 +15,6 @@
 
 namespace kelvara {
 
-// A control as laid out in twips. No caption: not checked; 0 points: the window's font; an
-// invalid colour: the default one.
 struct ControlRow {
   QString name;
   const char* caption;
@@ -27,8 +23,6 @@ struct ControlRow {
   QColor textColor = {};
 };
 
-// The control of `window` named in the row, checked against it: place, caption, font, colour;
-// labels opaque, left-aligned, unframed and wide enough for their text.
 inline void CheckControl(QWidget* window, const ControlRow& row) {
   const auto* widget = window->findChild<QWidget*>(row.name);
   QVERIFY2(widget && widget->isVisible() && widget->isEnabled(), qPrintable(row.name));
@@ -57,7 +51,6 @@ inline void CheckControl(QWidget* window, const ControlRow& row) {
   }
 }
 
-// A control of a window by name; the test stops when there is none.
 template <typename T = QWidget>
 T* ChildOf(QWidget* window, const char* name) {
   T* found = window->findChild<T*>(QString::fromLatin1(name));
@@ -65,7 +58,6 @@ T* ChildOf(QWidget* window, const char* name) {
   return found;
 }
 
-// The rows of a list as it shows them.
 inline QStringList Texts(const QAbstractItemView* list) {
   QStringList texts;
   for (int row = 0; row < list->model()->rowCount(); ++row)
@@ -73,7 +65,6 @@ inline QStringList Texts(const QAbstractItemView* list) {
   return texts;
 }
 
-// A real click on a list row, and with `twice` the second press of a double click.
 inline void ClickRow(QAbstractItemView* list, int row, bool twice = false) {
   list->scrollTo(list->model()->index(row, 0));
   const QPoint centre = list->visualRect(list->model()->index(row, 0)).center();
@@ -81,13 +72,10 @@ inline void ClickRow(QAbstractItemView* list, int row, bool twice = false) {
   if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
 }
 
-// Behind a chooser window whose action button no test presses.
 struct UnusedAction : ChooserAction {
   ActionOutcome run(const std::string&) override { return {}; }
 };
 
-// Answers every modal message box with a click on its OK button, noting what it showed as
-// "title\ntext"; a box without the exclamation mark and one OK button is noted as such.
 struct MessageBoxAnswerer {
   MessageBoxAnswerer() {
     QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
