@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "chooser/chooser_path.h"
 #include "tests/chooser/fake_chooser_view.h"
 #include "tests/chooser/fake_file_system.h"
 
@@ -47,6 +48,29 @@ class ChooserLogicTest : public ::testing::Test {
   RecordingAction action;
   ChooserLogic logic{ChooserKind::filesave, files, view, action};
 };
+
+// On the working folder's drive (`root`), or on its nearest readable ancestor, without a word.
+TEST_F(ChooserLogicTest, StartsOnTheWorkingFoldersDriveOrItsNearestReadableAncestor) {
+  files.add("/media/usb/photos", {}, {"p.jpg"});
+  const struct {
+    std::string working, root;
+    std::size_t drive;
+    std::string folder;
+  } cases[] = {{"/home/yu", "/", 0, "/home/yu"},
+               {"/media/usb/photos", "/media/usb", 1, "/media/usb/photos"},
+               {"/home/yu/gone/deeper", "/", 0, "/home/yu"},  // removed
+               {"", "/", 0, "/"}};                            // no working folder at all
+  for (const auto& c : cases) {
+    files.working = c.working.empty() ? "" : Native(c.working);
+    files.currentFolders.clear();
+    if (!c.working.empty()) files.currentFolders[Native(c.root)] = files.working;
+    view = FakeChooserView{};
+    logic.Form_Load();
+    EXPECT_EQ(view.drive, c.drive) << c.working;
+    EXPECT_EQ(actionPath(), ComposePath(Native(c.folder), "n.txt")) << c.working;
+    EXPECT_TRUE(view.events.empty());
+  }
+}
 
 TEST_F(ChooserLogicTest, DriveChangesMoveBothListsOrBeepAndKeepThemUntilAReadyDrive) {
   EXPECT_EQ(view.files, (std::vector<std::string>{"A.txt", "a.txt", "b.txt", "メモ.txt"}));
