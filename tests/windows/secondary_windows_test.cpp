@@ -255,6 +255,19 @@ class SecondaryWindowsTest : public QObject {
 #endif
   }
 
+  // Both lists as a user sees them: hidden entries out (a dot file is hidden here and under
+  // wine), names sorted regardless of case, Japanese names among them.
+  void listsShowTheVisibleEntriesSortedRegardlessOfCase() {
+    QVERIFY(QDir(folder_->path()).mkdir("Album") && QDir(folder_->path()).mkdir(".config"));
+    QFile(folder_->filePath("B.txt")).open(QIODevice::WriteOnly);
+    QWidget* chooser = open("save", "filesave");
+    QCOMPARE(Texts(ChildOf<QAbstractItemView>(chooser, "File1")),
+             (QStringList{"a.txt", "B.txt", "カード.txt"}));
+    const QStringList folders = Texts(ChildOf<QAbstractItemView>(chooser, "Dir1"));
+    QCOMPARE(folders.mid(folders.size() - 2).replaceInStrings(" ", ""),
+             (QStringList{"Album", "cards"}));
+  }
+
   void onlyEnterOnAFolderMovesTheLists() {
     QWidget* chooser = open("save", "filesave");
     MessageBoxAnswerer answerer;
