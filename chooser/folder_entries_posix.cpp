@@ -24,22 +24,7 @@ Type TypeOfMode(mode_t mode) {
 // The entry's own type where the directory records it; links, and file systems that record
 // no types, take a lookup.
 Type TypeOf(DIR* folder, const dirent& entry) {
-  switch (entry.d_type) {
-    case DT_DIR:
-      return Type::directory;
-    case DT_REG:
-      return Type::regular;
-    case DT_FIFO:
-      return Type::fifo;
-    case DT_SOCK:
-      return Type::socket;
-    case DT_CHR:
-      return Type::character;
-    case DT_BLK:
-      return Type::block;
-    default:
-      break;
-  }
+  if (entry.d_type != DT_UNKNOWN && entry.d_type != DT_LNK) return TypeOfMode(DTTOIF(entry.d_type));
   struct stat status {};
   if (::fstatat(::dirfd(folder), entry.d_name, &status, 0) != 0) return Type::not_found;
   return TypeOfMode(status.st_mode);
