@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <sstream>
+
 #include "chooser/chooser_path.h"
 #include "tests/chooser/fake_chooser_view.h"
 #include "tests/chooser/fake_file_system.h"
@@ -109,6 +113,34 @@ TEST_F(ChooserLogicTest, OpeningAFolderMovesTheFileListOrNamesWhyItCannot) {
                                                   "」が開けないよ（もうないみたい）"}));
   EXPECT_EQ(view.openFolder(), Native("/home/yu"));
   EXPECT_EQ(view.files, std::vector<std::string>{"new.txt"});
+}
+
+TEST(FolderChain, ListsTheRootThenEveryAncestorDownToTheFolder) {
+  using Chain = std::vector<std::string>;
+  EXPECT_EQ(FolderChain("/", '/'), Chain{"/"});
+  EXPECT_EQ(FolderChain("/home/yu/cards", '/'),
+            (Chain{"/", "/home", "/home/yu", "/home/yu/cards"}));
+  EXPECT_EQ(FolderChain("D:\\カード\\2024", '\\'),
+            (Chain{"D:\\", "D:\\カード", "D:\\カード\\2024"}));
+  EXPECT_EQ(FolderChain("/a//b/", '/'), (Chain{"/", "/a", "/a/b"}));
+  EXPECT_EQ(FolderChain("C:", '\\'), Chain{"C:"});
+  EXPECT_TRUE(FolderChain("", '/').empty());
+}
+
+TEST(NameList, SortsLettersRegardlessOfCaseThenByBytesAlsoPastLongCommonPrefixes) {
+  std::istringstream words(
+      "_x A.txt a.txt IMG_2024 img_2024_ IMG_2024_A.jpg img_2024_a.jpg IMG_2024_B.jpg "
+      "IMG_2024_b.JPG Photo_000009.jpeg PHOTO_000010.JPEG photo_000010.jpeg Zeta カード.txt");
+  const std::vector<std::string> sorted{std::istream_iterator<std::string>(words), {}};
+  std::vector<std::string> shuffled = sorted;
+  for (int turn = 0; turn < 3; ++turn) {
+    std::rotate(shuffled.begin(), shuffled.begin() + 5, shuffled.end());
+    std::reverse(shuffled.begin() + turn, shuffled.end());
+    NameList names;
+    for (const std::string& name : shuffled) names.add(name);
+    names.sortByName();
+    EXPECT_EQ(Strings(names), sorted);
+  }
 }
 
 }  // namespace

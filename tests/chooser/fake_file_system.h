@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -11,9 +12,7 @@ namespace kelvara {
 
 inline std::string Native(std::string path) {
   if (kPathSeparator == '/') return path;
-  for (char& c : path) {
-    if (c == '/') c = kPathSeparator;
-  }
+  std::replace(path.begin(), path.end(), '/', kPathSeparator);
   return "C:" + path;
 }
 

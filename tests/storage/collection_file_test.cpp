@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <cerrno>
 #include <sstream>
 
@@ -149,6 +154,10 @@ TEST(LoadCollectionFile, EachMissingWrongOrForbiddenPathSaysWhyInWordsForBothSys
 #else
   fs::permissions(folder / "plain", fs::perms::owner_write);
   testing::RunAsOrdinaryUser([&] { expectRefused(folder / "plain", ReasonForErrno(EACCES)); });
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
+  ::alarm(20);  // a load that waits for a writer on the pipe ends the test here
+  expectRefused(folder / "pipe", kReasonNotPlainFile);
+  ::alarm(0);
 #endif
   const fs::path path = PathFromUtf8("/home/a/カード");
   EXPECT_EQ(FailureMessage(FileAction::kSave, path, "ディスクがいっぱいだよ"),

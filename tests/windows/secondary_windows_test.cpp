@@ -9,11 +9,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
 #include "chooser/chooser_path.h"
 #include "tests/windows/window_support.h"
 #include "windows/main_window.h"
@@ -232,27 +227,6 @@ class SecondaryWindowsTest : public QObject {
       QCOMPARE(label("filepath"), pathOf(name));
       QCOMPARE(QString::fromStdString(state_.ChosenPath), pathOf(kind.command));
     }
-  }
-
-  void pipesAreNotListedAndLoadingOneNeverWaits() {
-#ifdef _WIN32
-    QSKIP("Windows has no pipes among the files of a folder");
-#else
-    QVERIFY(::mkfifo(QFile::encodeName(folder_->filePath("pipe")).constData(), 0666) == 0);
-    QPointer<QWidget> load = open("load", "fileopen");
-    QCOMPARE(Texts(ChildOf<QAbstractItemView>(load, "File1")),
-             (QStringList{"a.txt", "カード.txt"}));
-
-    const QByteArray listed = QFile::encodeName(folder_->filePath("a.txt"));
-    QVERIFY(::unlink(listed.constData()) == 0 && ::mkfifo(listed.constData(), 0666) == 0);
-    ::alarm(20);  // a load that waits on the pipe ends the test here
-    const QString refused = act(load, "open", QStringLiteral("a.txt"));
-    ::alarm(0);
-    QCOMPARE(refused,
-             kOops + QStringLiteral("「%1」を呼びだせなかったよ（ふつうのファイルじゃないよ）")
-                         .arg(pathOf("a.txt")));
-    QVERIFY(!load.isNull() && load->isVisible());
-#endif
   }
 
   // Both lists as a user sees them: hidden entries out (a dot file is hidden here and under
