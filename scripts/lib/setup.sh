@@ -9,7 +9,7 @@ KELVARA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # windows' task-bar hint on X11; xvfb and xauth: the test of that hint.
 KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
   fonts-ipafont-gothic fonts-dejavu-core binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32
-  mingw-w64-x86-64-dev libxcb1-dev xvfb xauth)
+  mingw-w64-x86-64-dev libxcb1-dev xvfb xauth x11-utils)
 
 # What the benchmarks add: Google Benchmark to build them, hyperfine and GNU time to time the
 # start-up and measure its memory.
