@@ -14,24 +14,23 @@ class ArtworkTest : public QObject {
   void generatorRedrawsTheCommittedPictures() {
     const auto filesUnder = [](const QString& root) {
       QStringList files;
-      for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();) {
+      for (QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
         files << QDir(root).relativeFilePath(it.next());
-      }
       files.sort();
       return files;
     };
+    const auto bytes = [](const QString& path) {
+      QFile file(path);
+      return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+    };
     QTemporaryDir out;
-    QProcess tool;
-    tool.start(QStringLiteral(KELVARA_ARTWORK_TOOL), {out.path()});
-    QVERIFY(tool.waitForFinished(60000));
-    QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    QCOMPARE(QProcess::execute(QStringLiteral(KELVARA_ARTWORK_TOOL), {out.path()}), 0);
     QCOMPARE(filesUnder(out.path()), filesUnder(KELVARA_RESOURCES_DIR));
     for (const QString& file : filesUnder(out.path())) {
-      QFile drawn(out.filePath(file)), kept(KELVARA_RESOURCES_DIR "/" + file);
-      QVERIFY(drawn.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
-      const bool same = file.endsWith(QLatin1String(".png"))
-                            ? QImage(drawn.fileName()) == QImage(kept.fileName())
-                            : drawn.readAll() == kept.readAll();
+      const QString drawn = out.filePath(file), kept = KELVARA_RESOURCES_DIR "/" + file;
+      // A picture may be packed differently by another zlib; it must show the same.
+      const bool same = file.endsWith(QLatin1String(".png")) ? QImage(drawn) == QImage(kept)
+                                                             : bytes(drawn) == bytes(kept);
       QVERIFY2(same, qPrintable(file + " differs from what scripts/artwork draws"));
     }
   }

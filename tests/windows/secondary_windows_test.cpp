@@ -115,16 +115,16 @@ class SecondaryWindowsTest : public QObject {
   void eachCommandKeepsOneWindowOfItsKindBesideTheOthers() {
     const QString folder = QDir(folder_->path()).dirName();
     QWidget* other = nullptr;  // the window of the kind before, left open
+    QVERIFY(CarriesTheProgramIcon(main_.get()));
     for (const Kind& kind : kKinds) {
       QPointer<QWidget> chooser = open(kind.command, kind.window);
       QVERIFY(!chooser->parentWidget() && chooser->windowModality() == Qt::NonModal);
-      QVERIFY(CarriesTheProgramIcon(chooser) && CarriesTheProgramIcon(main_.get()));
+      QVERIFY(chooser->windowType() == Qt::Window && CarriesTheProgramIcon(chooser));
       QCOMPARE(chooser->windowTitle(), kind.caption);
-      QCOMPARE(chooser->minimumSize(), QSize(401, 348));
-      QCOMPARE(chooser->maximumSize(), QSize(401, 348));
+      QVERIFY(chooser->minimumSize() == QSize(401, 348) &&
+              chooser->maximumSize() == QSize(401, 348));
       QCOMPARE(chooser->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
                Qt::WindowCloseButtonHint);
-      QCOMPARE(chooser->windowType(), Qt::Window);
       CheckControl(chooser, {"Label1", kind.caption, 120, 120, 3135, 615, 14.25, Qt::blue});
       const ControlRow rows[] = {{"Drive1", nullptr, 120, 720, 2295, 300},
                                  {"File1", nullptr, 2760, 720, 2895, 2970},
@@ -166,9 +166,8 @@ class SecondaryWindowsTest : public QObject {
     QCOMPARE(about->geometry(), QRect(367, 189, 365, 100));  // the client area
     QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報"));
     QVERIFY(!about->parentWidget() && CarriesTheProgramIcon(about));
-    QCOMPARE(about->windowType(), Qt::Window);
-    QVERIFY(about->minimumSize() != about->maximumSize());
-    QVERIFY(!(about->windowFlags() & Qt::CustomizeWindowHint));
+    QVERIFY(about->windowType() == Qt::Window && about->minimumSize() != about->maximumSize());
+    QVERIFY(!(about->windowFlags() & Qt::CustomizeWindowHint));  // all the usual title buttons
 
     about->resize(600, 300);  // the labels keep their places
     CheckControl(about, {"Label1_0", "kelvara ver3.00", 120, 240, 3855, 255, 12, Qt::blue});
