@@ -30,10 +30,6 @@ TEST(WindowsPlatform, IsJapaneseAndDoublesCarriageReturnsInTextMode) {
   EXPECT_EQ(testing::Contents(folder / "text.txt"), "1\r\r\n");
 }
 
-std::size_t IndexOf(const std::vector<std::string>& names, const std::string& name) {
-  return static_cast<std::size_t>(std::find(names.begin(), names.end(), name) - names.begin());
-}
-
 class DrivesOnWindowsTest : public ::testing::Test {
  protected:
   void SetUp() override { fs::current_path(folder.path()); }
@@ -67,15 +63,16 @@ TEST_F(DrivesOnWindowsTest, LettersComeAndGoAndOneLeadingNowhereIsNotReady) {
   ASSERT_TRUE(::DefineDosDeviceW(0, device.c_str(), (folder / "gone").c_str()));
   const std::string letter = Utf8FromPath(device);
   const auto logic = chooser(ChooserKind::filesave);
-  const std::vector<std::string> names = view.drives;
-  ASSERT_LT(IndexOf(names, letter), names.size());
-  EXPECT_EQ(view.drive, IndexOf(names, workingDrive));
+  const auto mapped =
+      static_cast<std::size_t>(std::ranges::find(view.drives, letter) - view.drives.begin());
+  ASSERT_LT(mapped, view.drives.size());
+  EXPECT_EQ(view.drives.at(view.drive), workingDrive);
   const std::vector<FolderRow> rows = view.rows;
-  logic->Drive1_Change(IndexOf(names, letter));
+  logic->Drive1_Change(mapped);
   // Unmapped while the window shows it: gone from the next list, not ready when chosen.
   ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device.c_str(), nullptr);
   for (const Drive& drive : files.drives()) EXPECT_NE(drive.name, letter);
-  logic->Drive1_Change(IndexOf(names, letter));
+  logic->Drive1_Change(mapped);
   EXPECT_EQ(view.events, (std::vector<std::string>{"beep", kNotReady, "beep", kNotReady}));
   EXPECT_EQ(view.rows, rows);
 }

@@ -1,10 +1,10 @@
-// Saves killed at random moments leave the last finished save or the next, and one temporary at
-// most.
+// Saves killed at random moments, and three programs saving into one folder at once.
 #ifdef _WIN32
+#include <process.h>
 #include <windows.h>
 #else
-#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -15,6 +15,7 @@
 #include <chrono>
 #include <random>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "storage/collection_file.h"
@@ -28,67 +29,51 @@ namespace fs = std::filesystem;
 
 constexpr int kKilled = 99;
 
-// Starts the save loop in `folder` from save `first` (to `last` unless -1), output to `log`.
 #ifdef _WIN32
-using Process = HANDLE;
-
-Process Start(const fs::path& folder, const fs::path& log, long first,
-              const char* file = "cards.txt", long last = -1) {
-  std::wstring program(MAX_PATH, L'\0');
-  program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
-  std::wstring command = L"\"" + fs::path(program).replace_filename(L"save_loop.exe").wstring() +
-                         L"\" " + fs::path(file).wstring() + L" " + std::to_wstring(first) +
-                         (last < 0 ? L"" : L" " + std::to_wstring(last));
-  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  const HANDLE out = ::CreateFileW(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   &inherited, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-  PROCESS_INFORMATION started{};
-  EXPECT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                               folder.c_str(), &startup, &started))
-      << ::GetLastError();
-  ::CloseHandle(out);
-  ::CloseHandle(started.hThread);
-  return started.hProcess;
-}
-
-int Stop(Process process, bool kill) {
-  if (kill) ::TerminateProcess(process, kKilled);
-  ::WaitForSingleObject(process, INFINITE);
-  DWORD status = 0;
-  ::GetExitCodeProcess(process, &status);
-  ::CloseHandle(process);
-  return static_cast<int>(status);
-}
+using Process = std::intptr_t;  // the process's handle
 #else
 using Process = pid_t;
+#endif
 
-Process Start(const fs::path& folder, const fs::path& log, long first,
-              const char* file = "cards.txt", long last = -1) {
-  const std::string from = std::to_string(first), to = std::to_string(last);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out >= 0 && ::dup2(out, STDOUT_FILENO) >= 0 && ::chdir(folder.c_str()) == 0) {
-      ::execl(KELVARA_SAVE_LOOP, KELVARA_SAVE_LOOP, file, from.c_str(),
-              last < 0 ? nullptr : to.c_str(), static_cast<char*>(nullptr));
-    }
-    ::_exit(127);
-  }
-  return child;
+// Starts the save loop in `folder`: `file` from save `first` (to `last` unless -1), log in `log`.
+Process Start(const fs::path& folder, const std::string& log, const std::string& file, long first,
+              long last = -1) {
+  const fs::path words[] = {"save_loop", log, file, std::to_string(first), std::to_string(last)};
+  std::vector<const fs::path::value_type*> argv;
+  for (const fs::path& word : words) argv.push_back(word.c_str());
+  argv.push_back(nullptr);
+  const fs::path previous = fs::current_path();
+  fs::current_path(folder);
+#ifdef _WIN32
+  std::wstring program(MAX_PATH, L'\0');  // beside this program
+  program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
+  program = fs::path(program).replace_filename(L"save_loop.exe").native();
+  const Process process = ::_wspawnv(_P_NOWAIT, program.c_str(), argv.data());
+  const bool started = process != -1;
+#else
+  Process process = 0;
+  const bool started = ::posix_spawn(&process, KELVARA_SAVE_LOOP, nullptr, nullptr,
+                                     const_cast<char* const*>(argv.data()), environ) == 0;
+#endif
+  fs::current_path(previous);
+  // Never handed to Stop: a kill of -1 would reach every process of this user.
+  if (!started) throw std::runtime_error("the save loop did not start");
+  return process;
 }
 
+// Waits for the loop's end, killing it first if `kill`: its exit status, kKilled when killed.
 int Stop(Process process, bool kill) {
-  if (kill) ::kill(process, SIGKILL);
   int status = 0;
+#ifdef _WIN32
+  if (kill) ::TerminateProcess(reinterpret_cast<HANDLE>(process), kKilled);
+  ::_cwait(&status, process, _WAIT_CHILD);
+  return status;
+#else
+  if (kill) ::kill(process, SIGKILL);
   ::waitpid(process, &status, 0);
   return WIFSIGNALED(status) ? kKilled : WEXITSTATUS(status);
-}
 #endif
+}
 
 long LastFinished(const fs::path& log, long none) {
   const std::string text = testing::Contents(log);
@@ -106,11 +91,8 @@ long SaveNumber(CountTable table) {
 }
 
 TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
-  testing::ScratchFolder scratch;
-  const fs::path folder = scratch / "saves";
-  const fs::path log = scratch / "saves.log";
-  const fs::path target = folder / "cards.txt";
-  fs::create_directory(folder);
+  testing::ScratchFolder folder;
+  const fs::path target = folder / "cards.txt", log = folder / "saves.log";
   ASSERT_TRUE(WriteFileSafely(target, CollectionFileBytes(CountTable{})).ok);  // save number 0
 
   std::mt19937 random(20261206);
@@ -120,7 +102,7 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
   long held = 0;  // the save number the file holds
   int kills = 0, killsDuringAWrite = 0;
   for (; kills < kKills && std::chrono::steady_clock::now() < deadline; ++kills) {
-    const Process loop = Start(folder, log, held + 1);
+    const Process loop = Start(folder.path(), "saves.log", "cards.txt", held + 1);
     bool saved = false;
     for (int wait = 0; !saved && wait < 100'000; ++wait) {
       std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -132,8 +114,8 @@ TEST(SafeWriteCrash, KilledSavesLeaveTheLastOrTheNextFileWhole) {
     const long lastFinished = LastFinished(log, held);
     const long now = SaveNumber(LoadCollectionFile(target).table);
     ASSERT_TRUE(now == lastFinished || now == lastFinished + 1) << now << " " << lastFinished;
-    // A killed save may leave its own temporary file; the next save sweeps it away.
-    const int temps = static_cast<int>(testing::Names(folder).size()) - 1;
+    // Beside the file and the log, the killed save's temporary at most (the next one sweeps it).
+    const int temps = static_cast<int>(testing::Names(folder.path()).size()) - 2;
     ASSERT_LE(temps, 1);
     killsDuringAWrite += temps;
     held = now;
@@ -150,11 +132,10 @@ TEST(SafeWriteConcurrency, SavesIntoOneFolderAtOnceAllSucceed) {
 #else
   constexpr long kSaves = 2000;
 #endif
-  const char* files[] = {"a.txt", "b.txt", "a.txt"};
   std::vector<Process> loops;
-  for (int i = 0; i < 3; ++i) {
-    const fs::path log = folder / ("saves-" + std::to_string(i) + ".log");
-    loops.push_back(Start(folder.path(), log, 1, files[i], kSaves));
+  for (const char* file : {"a.txt", "b.txt", "a.txt"}) {
+    const std::string log = "saves-" + std::to_string(loops.size()) + ".log";
+    loops.push_back(Start(folder.path(), log, file, 1, kSaves));
   }
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Stop(loops[i], false), 0) << "loop " << i;
   for (const char* file : {"a.txt", "b.txt"})

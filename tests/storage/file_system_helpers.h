@@ -2,16 +2,13 @@
 
 // Real files for the tests: scratch folders, files held open, and (on POSIX) forked children.
 
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kelvara {
-struct Result;
-}
+#include "core/result.h"
 
 namespace kelvara::testing {
 
@@ -40,7 +37,7 @@ inline const std::string kOld = "old contents\r\n";
 void ExpectFailedAndUntouched(const Result& result, std::string_view reason,
                               const std::filesystem::path& target);
 
-// Holds an existing file open: under an exclusive lock on POSIX, without sharing on Windows.
+// Holds an existing file open: under an exclusive lock on POSIX, sharing nothing on Windows.
 class HeldFile {
  public:
   explicit HeldFile(const std::filesystem::path& file);
@@ -49,7 +46,7 @@ class HeldFile {
   HeldFile& operator=(const HeldFile&) = delete;
 
  private:
-  std::intptr_t handle_;  // a HANDLE on Windows, the descriptor elsewhere
+  int descriptor_ = -1;
 };
 
 #ifndef _WIN32
