@@ -1,13 +1,45 @@
+// The safe write on both systems, then the cases only one of them can stage (locked folders for
+// an ordinary user: the chooser's real file system test).
 #include "storage/safe_write.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+// After windows.h, which they need.
+#include <aclapi.h>
+#include <sddl.h>
+#else
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 
 #include "storage/reasons.h"
 #include "storage/safe_write_platform.h"
 #include "tests/storage/file_system_helpers.h"
+
+#ifndef _WIN32
+// Each mode change is seen with the mode the file had until then, each flush with its file's kind.
+static std::vector<mode_t> modesBeforeChmod, flushedKinds;
+extern "C" int fchmod(int fd, mode_t mode) noexcept {
+  struct stat before {};
+  if (::fstat(fd, &before) == 0) modesBeforeChmod.push_back(before.st_mode & 07777);
+  return static_cast<int>(::syscall(SYS_fchmod, fd, mode));
+}
+extern "C" int fsync(int fd) {
+  struct stat flushed {};
+  if (::fstat(fd, &flushed) == 0) flushedKinds.push_back(flushed.st_mode & S_IFMT);
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+#endif
 
 namespace kelvara {
 namespace {
@@ -17,10 +49,11 @@ using testing::Contents;
 using testing::kOld;
 using testing::Names;
 using testing::Put;
+using testing::ScratchFolder;
 using Listing = std::vector<std::string>;
 
 TEST(WriteFileSafely, WritesExactlyTheBytesAndReplacesWholly) {
-  testing::ScratchFolder folder;
+  ScratchFolder folder;
   const fs::path target = folder / "cards";
   ASSERT_TRUE(WriteFileSafely(target, std::string(100'000, '7')).ok);
   EXPECT_EQ(Contents(target), std::string(100'000, '7'));
@@ -33,7 +66,7 @@ TEST(WriteFileSafely, WritesExactlyTheBytesAndReplacesWholly) {
 }
 
 TEST(WriteFileSafely, RefusesWhatCannotBeAFileAndSweepsOnlyWhenItSaves) {
-  testing::ScratchFolder folder;
+  ScratchFolder folder;
   fs::create_directory(folder / "cards");
   Put(folder / "cards" / "inside", kOld);
   Put(folder / "plain", kOld);
@@ -72,6 +105,232 @@ TEST(WriteFileSafely, RefusesWhatCannotBeAFileAndSweepsOnlyWhenItSaves) {
   std::sort(all.begin(), all.end());
   EXPECT_EQ(Names(folder.path()), all);
 }
+
+#ifdef _WIN32
+TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
+  ScratchFolder folder;
+  const fs::path target = folder / "cards.csv";
+  const std::string noAccess = ReasonForWindowsError(ERROR_ACCESS_DENIED);
+  Put(target, kOld);
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
+  testing::ExpectFailedAndUntouched(WriteFileSafely(target, "1\r\n"), noAccess, target);
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL));
+  // Open in another program (a spreadsheet showing the export).
+  const Result whileHeld = [&] {
+    const testing::HeldFile held(target);
+    return WriteFileSafely(target, "1\r\n");
+  }();
+  testing::ExpectFailedAndUntouched(whileHeld, noAccess, target);
+  EXPECT_TRUE(WriteFileSafely(target, "1\r\n").ok);
+  EXPECT_EQ(Contents(target), "1\r\n");
+}
+
+TEST(WriteFileSafelyOnWindows, ForbiddenNamesDevicesAndPathsOverTheLimitAreRefused) {
+  ScratchFolder folder;
+  for (const char* name : {"a<b", "a>b", "a?b", "a*b", "a|b", "a\"b", "CON", "NUL"}) {
+    EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason,
+              name[0] == 'a' ? ReasonForWindowsError(ERROR_INVALID_NAME) : kReasonNotPlainFile)
+        << name;
+  }
+  EXPECT_TRUE(Names(folder.path()).empty());
+  // The longest path Windows takes has MAX_PATH - 1 characters.
+  const std::size_t room = MAX_PATH - 1 - folder.path().native().size() - 1;
+  ASSERT_GT(room, 40u);
+  const fs::path longest = folder.path() / std::wstring(room, L'n');
+  EXPECT_TRUE(WriteFileSafely(longest, "1\r\n").ok);
+  EXPECT_EQ(Contents(longest), "1\r\n");
+  EXPECT_EQ(WriteFileSafely(folder.path() / std::wstring(room + 1, L'n'), "1\r\n").reason,
+            ReasonForWindowsError(ERROR_FILENAME_EXCED_RANGE));
+  // No room left for the temporary's path: it can be loaded, so it is saved too.
+  const fs::path deep = folder.path() / std::wstring(room - 10, L'd');
+  fs::create_directory(deep);
+  EXPECT_TRUE(WriteFileSafely(deep / "x", "2\r\n").ok);
+  EXPECT_EQ(Names(deep), std::vector<std::string>{"x"});
+  EXPECT_EQ(Names(folder.path()).size(), 2u);
+}
+
+// The file's access control list in the security descriptor language.
+std::wstring Dacl(const fs::path& file) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  LPWSTR text = nullptr;
+  if (::GetNamedSecurityInfoW(file.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) == ERROR_SUCCESS) {
+    ::ConvertSecurityDescriptorToStringSecurityDescriptorW(
+        descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr);
+  }
+  const std::wstring written = text != nullptr ? text : L"(none)";
+  ::LocalFree(text);
+  ::LocalFree(descriptor);
+  return written;
+}
+
+TEST(WriteFileSafelyOnWindows, ReplacedFileKeepsItsAttributesAndSecurity) {
+  ScratchFolder folder;
+  const fs::path target = folder / "cards.csv";
+  Put(target, kOld);
+  ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+  PSECURITY_DESCRIPTOR own = nullptr;  // a list of its own, nothing inherited from the folder
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(A;;FA;;;WD)(A;;FR;;;BU)", SDDL_REVISION_1, &own, nullptr));
+  ASSERT_TRUE(::SetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, own));
+  ::LocalFree(own);
+  const std::wstring before = Dacl(target);
+
+  ASSERT_TRUE(WriteFileSafely(target, "1\r\n").ok);
+  EXPECT_EQ(Contents(target), "1\r\n");
+  EXPECT_NE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(Dacl(target), before);
+}
+#else
+constexpr uid_t kNobody = 65534;
+
+bool AnyTemporaryIn(const fs::path& folder) {
+  const auto names = Names(folder);
+  return std::any_of(names.begin(), names.end(),
+                     [](const std::string& name) { return name.starts_with(".kelvara-"); });
+}
+
+TEST(WriteFileSafely, SavesThroughLinksAndDeepPathsToTheFileTheyLeadToAndTheLinksStay) {
+  ScratchFolder folder;
+  const fs::path elsewhere = "/dev/shm/kelvara-" + std::to_string(::getpid());  // a tmpfs
+  fs::create_directory(elsewhere);
+  fs::create_directory(folder / "sub");
+  const struct {
+    const char* link;
+    fs::path leadsTo, file;
+  } cases[] = {
+      {"relative", "real.txt", folder / "real.txt"},
+      {"absolute", folder / "sub" / "deep.txt", folder / "sub" / "deep.txt"},
+      {"chain", "relative", folder / "real.txt"},  // a link to a link
+      {"sub/up", "../up.txt", folder / "up.txt"},  // from the folder the link is in
+      {"elsewhere", elsewhere / "far.txt", elsewhere / "far.txt"},
+      {"dangling", "made.txt", folder / "made.txt"},  // its file is made
+  };
+  for (const auto& c : cases) {
+    if (c.file.filename() != "made.txt") Put(c.file, kOld);
+    fs::create_symlink(c.leadsTo, folder / c.link);
+  }
+  for (const auto& c : cases) {
+    EXPECT_TRUE(WriteFileSafely(folder / c.link, c.link).ok) << c.link;
+    EXPECT_EQ(fs::read_symlink(folder / c.link), c.leadsTo) << c.link;
+    EXPECT_EQ(Contents(c.file), c.link);
+  }
+  EXPECT_FALSE(AnyTemporaryIn(elsewhere));
+  fs::remove_all(elsewhere);
+
+  // Links in a loop lead to no file: refused, both stay links.
+  fs::create_symlink("loop-b", folder / "loop-a");
+  fs::create_symlink("loop-a", folder / "loop-b");
+  EXPECT_EQ(WriteFileSafely(folder / "loop-a", kOld).reason, ReasonForErrno(ELOOP));
+  EXPECT_TRUE(fs::is_symlink(folder / "loop-a") && fs::is_symlink(folder / "loop-b"));
+  EXPECT_FALSE(AnyTemporaryIn(folder.path()));
+
+  // A folder so deep that the target's path fits the limit and the temporary's would not.
+  fs::path deep = folder.path();
+  while (deep.native().size() < PATH_MAX - 16) {
+    deep /= std::string(std::min<std::size_t>(200, PATH_MAX - 17 - deep.native().size()), 'd');
+    fs::create_directory(deep);
+  }
+  Put(deep / "cards.txt", kOld);
+  EXPECT_TRUE(WriteFileSafely(deep / "cards.txt", "1\r\n").ok);
+  EXPECT_EQ(Names(deep), std::vector<std::string>{"cards.txt"});
+}
+
+TEST(WriteFileSafely, RefusesAPipeOrADeviceAndSweepNeverWaitsOnOneNorTakesOthersFiles) {
+  ScratchFolder folder;
+  ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
+  fs::create_symlink("pipe", folder / "pipe link");
+  std::vector<const char*> names = {"pipe", "pipe link"};
+  if (::mknod((folder / "null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0)
+    names.push_back("null");  // not where device nodes may not be made
+  for (const char* name : names) {
+    EXPECT_EQ(WriteFileSafely(folder / name, kOld).reason, kReasonNotPlainFile) << name;
+    EXPECT_NE(fs::symlink_status(folder / name).type(), fs::file_type::regular) << name;
+  }
+  EXPECT_FALSE(AnyTemporaryIn(folder.path()));
+
+  const fs::path pipe = detail::TempPathBeside(folder / "x");
+  const fs::path theirs = detail::TempPathBeside(folder / "x");
+  const fs::path target = detail::TempPathBeside(folder / "x");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
+  Put(theirs, "theirs");
+  ASSERT_EQ(::chown(theirs.c_str(), 12345, 12345), 0);
+  flushedKinds.clear();
+  EXPECT_TRUE(WriteFileSafely(folder / "cards", kOld).ok);  // a wait here ends in the time limit
+  EXPECT_EQ(flushedKinds, (std::vector<mode_t>{S_IFREG, S_IFDIR}));  // the file, then its folder
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_EQ(Contents(theirs), "theirs");
+
+  // A read-only file the user named like a temporary file is the target, refused and kept.
+  fs::remove(pipe);
+  Put(target, kOld);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::others_read);
+  testing::RunAsOrdinaryUser(
+      [&] { EXPECT_EQ(WriteFileSafely(target, "1\r\n").reason, ReasonForErrno(EACCES)); });
+  EXPECT_EQ(Contents(target), kOld);
+}
+
+TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAndAttributesAndIsNeverMoreOpen) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another owner needs root";
+  ScratchFolder folder;
+  const fs::path target = folder / "cards";
+  Put(target, kOld);
+  ASSERT_EQ(::chown(target.c_str(), kNobody, kNobody), 0);
+  ASSERT_EQ(::chmod(target.c_str(), 04750), 0);
+  const bool attributes = ::setxattr(target.c_str(), "user.kelvara", "kept", 4, 0) == 0;
+
+  const mode_t umask = ::umask(022);
+  modesBeforeChmod.clear();
+  const Result result = WriteFileSafely(target, "0\r\n");
+  ::umask(umask);
+  ASSERT_TRUE(result.ok) << result.reason;
+  struct stat now {};
+  ASSERT_EQ(::stat(target.c_str(), &now), 0);
+  EXPECT_EQ(now.st_uid, kNobody);
+  EXPECT_EQ(now.st_gid, kNobody);
+  EXPECT_EQ(now.st_mode & 07777, 04750u);
+  char kept[8] = {};
+  if (attributes) {
+    EXPECT_EQ(::getxattr(target.c_str(), "user.kelvara", kept, 8), 4);
+    EXPECT_STREQ(kept, "kept");
+  }
+  // No one the old file kept out could have opened the new one while it was being written.
+  ASSERT_FALSE(modesBeforeChmod.empty());
+  for (const mode_t mode : modesBeforeChmod)
+    EXPECT_EQ(mode & 0777 & ~0750u, 0u) << std::oct << mode;
+
+  // An ordinary user's new file is theirs, without set-ID bits; a sticky folder refuses the rename.
+  const fs::path shared = folder / "shared";
+  Put(shared, kOld);
+  ASSERT_EQ(::chmod(shared.c_str(), 06666), 0);
+  fs::create_directory(folder / "sticky");
+  fs::permissions(folder / "sticky", fs::perms::all | fs::perms::sticky_bit);
+  Put(folder / "sticky" / "cards", kOld);
+  fs::permissions(folder / "sticky" / "cards", fs::perms::all);
+  testing::RunAsOrdinaryUser([&] {
+    ASSERT_TRUE(WriteFileSafely(shared, "1\r\n").ok);
+    struct stat replaced {};
+    ASSERT_EQ(::stat(shared.c_str(), &replaced), 0);
+    EXPECT_EQ(replaced.st_uid, kNobody);
+    EXPECT_EQ(replaced.st_mode & 07777, 0666u);
+    testing::ExpectFailedAndUntouched(WriteFileSafely(folder / "sticky" / "cards", "1\r\n"),
+                                      ReasonForErrno(EPERM), folder / "sticky" / "cards");
+  });
+}
+
+TEST(WriteFileSafely, FullDiskFailsCleanlyAfterShortWrites) {
+  ScratchFolder folder;
+  testing::RunOnTinyDisk(folder.path(), 64 * 1024, [&] {
+    const fs::path target = folder / "cards";
+    Put(target, kOld);
+    testing::ExpectFailedAndUntouched(WriteFileSafely(target, std::string(256 * 1024, '5')),
+                                      ReasonForErrno(ENOSPC), target);
+    // The failed write's space is free again.
+    EXPECT_TRUE(WriteFileSafely(target, std::string(32 * 1024, '6')).ok);
+    EXPECT_EQ(Contents(target), std::string(32 * 1024, '6'));
+  });
+}
+#endif
 
 }  // namespace
 }  // namespace kelvara
