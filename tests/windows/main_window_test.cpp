@@ -49,7 +49,7 @@ class MainWindowTest : public QObject {
     state_ = Module1{};
     window_ = std::make_unique<MainWindow>(state_);
     window_->show();
-    QApplication::setActiveWindow(window_.get());
+    window_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   }
   void cleanup() { window_.reset(); }

@@ -104,7 +104,7 @@ class SecondaryWindowsTest : public QObject {
     state_ = Module1{};
     main_ = std::make_unique<MainWindow>(state_);
     main_->show();
-    QApplication::setActiveWindow(main_.get());
+    main_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(main_.get()));
   }
   void cleanup() {
