@@ -17,6 +17,11 @@ constexpr std::size_t kItemBytesKept = 84;
 // How much of a bad item a message shows.
 constexpr std::size_t kShownCharacters = 20;
 constexpr std::string_view kReadFailed = "読んでる途中でエラーが起きたよ";
+// A collection file is a few hundred bytes, a few kilobytes with blank lines between its
+// items; no such file goes on for a mebibyte before its 72nd item ends. Reading stops there,
+// so that a huge file of blank lines is refused at once instead of holding the window.
+constexpr std::size_t kMostBytesRead = 1 << 20;
+constexpr std::string_view kNotACollection = "コレクションのファイルじゃないよ";
 
 bool IsBlank(int c) {
   return c == ' ' || c == '\t';
@@ -70,8 +75,10 @@ class ItemReader {
  public:
   explicit ItemReader(std::istream& in) : in_(in) {}
 
-  int peek() { return in_.peek(); }
+  int peek() { return read_ < kMostBytesRead ? in_.peek() : std::char_traits<char>::eof(); }
   int get() {
+    if (read_ == kMostBytesRead) return std::char_traits<char>::eof();
+    ++read_;
     const int c = in_.get();
     if (c == '\n' && !afterCr_) ++line_;
     if (c == '\r') ++line_;
@@ -79,7 +86,11 @@ class ItemReader {
     return c;
   }
   int line() const { return line_; }
-  bool failed() const { return in_.bad(); }
+  // Why the bytes ended early: a read error, or too many of them. Empty at the file's real end.
+  std::string_view trouble() const {
+    if (in_.bad()) return kReadFailed;
+    return read_ == kMostBytesRead ? kNotACollection : std::string_view();
+  }
 
   // Passes over a UTF-8 byte order mark. Bytes that only began like one are handed back as
   // the start of the first item (which they make invalid).
@@ -96,6 +107,7 @@ class ItemReader {
   std::istream& in_;
   int line_ = 1;
   bool afterCr_ = false;
+  std::size_t read_ = 0;
 };
 
 class CollectionReader {
@@ -121,7 +133,7 @@ class CollectionReader {
       if (IsBlank(c)) {
         in_.get();
       } else if (c == std::char_traits<char>::eof()) {
-        if (in_.failed()) return fail(std::string(kReadFailed));
+        if (!in_.trouble().empty()) return fail(std::string(in_.trouble()));
         if (afterComma_) return failEmpty(index);
         return fail("値が " + Number(static_cast<long long>(index)) + " 個しかないよ、" +
                     Number(kCountCount) + " 個いるよ");
@@ -160,7 +172,7 @@ class CollectionReader {
       blanks = 0;
       text += static_cast<char>(c);
     }
-    if (in_.failed()) return fail(std::string(kReadFailed));
+    if (!in_.trouble().empty()) return fail(std::string(in_.trouble()));
 
     const std::string where = Number(line) + " 行目、" + Number(static_cast<long long>(index) + 1) +
                               " 番目の値「" + Shortened(text, tooLong) + "」";

@@ -30,6 +30,8 @@ constexpr std::string_view kNoMemory = "メモリが足りないよ";
 constexpr std::string_view kInterrupted = "途中で止められたよ";
 constexpr std::string_view kUnsupported = "このディスクではできないことだよ";
 constexpr std::string_view kNoLock = "ファイルをロックできないよ";
+constexpr std::string_view kBroken = "ディスクの中身がこわれてるみたいだよ";
+constexpr std::string_view kNoKey = "暗号のかぎが開いてないフォルダだよ";
 
 struct Reason {
   unsigned long code;
@@ -69,12 +71,24 @@ constexpr Reason kErrnoReasons[] = {
     {ENOMEM, kNoMemory},
     {EINTR, kInterrupted},
     {ENOTSUP, kUnsupported},
+    {ENOSYS, kUnsupported},
     {EOPNOTSUPP, kUnsupported},
     {EXDEV, kUnsupported},
     {ENOLCK, kNoLock},
     {EDEADLK, kNoLock},
     {ENOTEMPTY, kReasonIsFolder},
     {EBADF, kIo},
+    {EBADMSG, kBroken},
+    {ECANCELED, kInterrupted},
+#ifdef EUCLEAN  // Linux's own
+    {EUCLEAN, kBroken},
+    {EREMOTEIO, kIo},
+    {ENOKEY, kNoKey},
+    {EKEYREVOKED, kNoKey},
+    {EHOSTDOWN, kNoNetwork},
+    {ECOMM, kNoNetwork},
+    {ESHUTDOWN, kNoNetwork},
+#endif
 #ifdef ESTALE
     {ESTALE, kNoNetwork},
 #endif
@@ -84,6 +98,10 @@ constexpr Reason kErrnoReasons[] = {
     {EHOSTUNREACH, kNoNetwork},
     {ECONNRESET, kNoNetwork},
     {ENOTCONN, kNoNetwork},
+    {EPROTO, kNoNetwork},
+    {ECONNREFUSED, kNoNetwork},
+    {ECONNABORTED, kNoNetwork},
+    {ENETRESET, kNoNetwork},
 };
 
 // Win32 error codes by number, so that this table builds and is tested on every platform.

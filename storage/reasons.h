@@ -25,4 +25,12 @@ inline constexpr std::string_view kReasonNotPlainFile = "ふつうのファイ�
 inline constexpr std::string_view kReasonFolderLocked =
     "このフォルダには新しいファイルを作れないよ";
 
+// A name of the form the save's temporary files have: the next save beside it would sweep
+// the file away.
+inline constexpr std::string_view kReasonTempName = "保存の途中で使う名前だから使えないよ";
+// A link someone else left in a shared sticky folder (/tmp), which the system would not follow
+// either.
+inline constexpr std::string_view kReasonForeignLink =
+    "共有フォルダにあるほかの人のリンクはたどらないよ";
+
 }  // namespace kelvara

@@ -27,10 +27,6 @@ std::string TempName() {
   return name += kTempSuffix;
 }
 
-std::filesystem::path TempPathBeside(const std::filesystem::path& target) {
-  return target.parent_path() / TempName();
-}
-
 bool IsTempName(const std::filesystem::path& name) {
   // As UTF-8: other names in the folder need not fit the Windows ANSI code page.
   const std::u8string utf8 = name.filename().u8string();
@@ -47,6 +43,9 @@ bool IsTempName(const std::filesystem::path& name) {
 
 Result WriteFileSafely(const std::filesystem::path& target, std::string_view bytes) {
   if (!target.has_filename()) return {false, std::string(kReasonNoName)};
+  // The next save beside it would sweep it away. Names reached through links are checked
+  // where the links are followed.
+  if (detail::IsTempName(target)) return {false, std::string(kReasonTempName)};
   return detail::ReplaceThroughTemp(target, bytes);
 }
 

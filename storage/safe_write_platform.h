@@ -14,13 +14,12 @@ namespace kelvara::detail {
 // A fresh name for a temporary file: ".kelvara-", 16 hexadecimal digits, ".tmp". The "."
 // hides it from file lists.
 std::string TempName();
-std::filesystem::path TempPathBeside(const std::filesystem::path& target);
 
 // How often a taken temporary name is drawn again before giving up.
 inline constexpr int kTempNameAttempts = 16;
 
 // True for exactly the names TempName gives, so that the sweep of abandoned temporary files
-// never takes a file of the user's that only looks alike.
+// never takes a file of the user's that only looks alike; no save goes to such a name.
 bool IsTempName(const std::filesystem::path& name);
 
 // Follows links to the file they lead to, checks that it is a plain file (or none yet) that

@@ -63,6 +63,20 @@ Result FolderFailure(int error) {
   return Failed(error == ENOENT ? kReasonFolderMissing : ReasonForErrno(error));
 }
 
+// The kernel follows no link that someone else left in a shared sticky folder such as /tmp
+// (fs.protected_symlinks): a link planted there could turn a save onto the user's own file.
+// Links are followed here by hand, so the same rule is kept here.
+bool MayFollow(int folder, const std::string& link) {
+  struct stat in {
+  }, linked{};
+  if (::fstat(folder, &in) != 0 ||
+      ::fstatat(folder, link.c_str(), &linked, AT_SYMLINK_NOFOLLOW) != 0) {
+    return false;
+  }
+  const bool shared = (in.st_mode & S_ISVTX) != 0 && (in.st_mode & S_IWOTH) != 0;
+  return !shared || linked.st_uid == ::geteuid() || linked.st_uid == in.st_uid;
+}
+
 // Follows the name through links (relative ones from the folder holding them) to the file it
 // finally means, which need not exist yet: a save through a link writes the file it leads to
 // and the link stays a link.
@@ -75,11 +89,14 @@ Result FinalPlace(const fs::path& target, Place& place) {
     char text[PATH_MAX];
     const ssize_t length = ::readlinkat(place.folder.get(), place.name.c_str(), text, sizeof text);
     if (length < 0) {
-      // Not a link, or nothing there yet: this is the file.
-      if (errno == EINVAL || errno == ENOENT) return {true, {}};
-      return Failed(ReasonForErrno(errno));
+      if (errno != EINVAL && errno != ENOENT) return Failed(ReasonForErrno(errno));
+      // Not a link, or nothing there yet: this is the file. One named like a temporary would
+      // be swept away by the next save beside it.
+      if (IsTempName(place.name)) return Failed(kReasonTempName);
+      return {true, {}};
     }
     if (links == kMostLinks) return Failed(ReasonForErrno(ELOOP));
+    if (!MayFollow(place.folder.get(), place.name)) return Failed(kReasonForeignLink);
     if (static_cast<std::size_t>(length) == sizeof text)
       return Failed(ReasonForErrno(ENAMETOOLONG));
     const fs::path next(std::string(text, static_cast<std::size_t>(length)));
@@ -124,9 +141,9 @@ void RemoveIfAbandoned(int folder, const std::string& name) {
 }
 
 // A save that was killed leaves its temporary file behind; the next save to the same folder
-// sweeps such files away, so there is never more than one. `target` is never taken, even if
-// the user gave it a name of that form.
-void RemoveAbandonedTemps(int folder, const std::string& target) {
+// sweeps such files away, so there is never more than one. No save goes to a name of that
+// form, so the sweep never takes a file the user saved.
+void RemoveAbandonedTemps(int folder) {
   const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listed < 0) return;  // a folder that may not be read is not swept
   DIR* entries = ::fdopendir(listed);
@@ -136,7 +153,7 @@ void RemoveAbandonedTemps(int folder, const std::string& target) {
   }
   std::vector<std::string> temps;
   while (const dirent* entry = ::readdir(entries)) {
-    if (entry->d_name != target && IsTempName(entry->d_name)) temps.emplace_back(entry->d_name);
+    if (IsTempName(entry->d_name)) temps.emplace_back(entry->d_name);
   }
   ::closedir(entries);
   for (const std::string& temp : temps) RemoveIfAbandoned(folder, temp);
@@ -179,19 +196,33 @@ void CopyExtendedAttributes(int folder, const std::string& name, int temp) {
   }
 }
 
-// The new file takes the old one's owner, group, attributes and mode where this process may
-// give them. A file whose owner or group could not be kept loses its set-user-ID or
-// set-group-ID bit: it would run with someone else's rights.
-int KeepMetadata(int folder, const std::string& name, const struct stat& old, int temp) {
+// A file system that cannot hold or change a mode, an owner or an attribute (FAT or exFAT on
+// a USB stick, a FUSE driver) refuses with these; the bytes matter more, so the save goes on.
+bool CannotHoldMetadata(int error) {
+  return error == EPERM || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+}
+
+// The new file takes the old one's owner, group and attributes where this process may give
+// them. A folder's default access list gave the new file one of its own; it goes first, so
+// that the new file has exactly the old one's list, or none.
+void KeepOwnerAndAttributes(int folder, const std::string& name, const struct stat& old, int temp) {
   if (::fchown(temp, old.st_uid, old.st_gid) != 0)
     ::fchown(temp, static_cast<uid_t>(-1), old.st_gid);
+  ::fremovexattr(temp, "system.posix_acl_access");
   CopyExtendedAttributes(folder, name, temp);
+}
+
+// The old file's mode, given after the last write: a write by anyone but root clears the
+// set-user-ID and set-group-ID bits. A file whose owner or group could not be kept loses
+// them too: it would run with someone else's rights.
+int KeepMode(const struct stat& old, int temp) {
   struct stat now {};
   if (::fstat(temp, &now) != 0) return errno;
   mode_t mode = old.st_mode & 07777;
   if (now.st_uid != old.st_uid) mode &= ~(S_ISUID | S_ISGID);
   if (now.st_gid != old.st_gid) mode &= ~S_ISGID;
-  return ::fchmod(temp, mode) == 0 ? 0 : errno;
+  if (::fchmod(temp, mode) == 0 || CannotHoldMetadata(errno)) return 0;
+  return errno;
 }
 
 // Creates and locks a fresh temporary file. The lock marks it as in use; a sweep that took
@@ -244,17 +275,19 @@ Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
     return Failed(ReasonForErrno(errno));
   }
 
-  RemoveAbandonedTemps(folder, place.name);
-  // Private until it has the old file's mode: others may read the new bytes no sooner than
-  // they could read the old ones. A new file gets what the folder gives new files.
+  RemoveAbandonedTemps(folder);
+  // Private until the bytes are written and it has the old file's mode: others may read the
+  // new bytes no sooner than they could read the old ones. A new file gets what the folder
+  // gives new files.
   std::string temp;
   const int fd = CreateTemp(folder, exists ? S_IRUSR | S_IWUSR : 0666, temp);
   if (fd < 0) {
     if (errno == EACCES || errno == EPERM) return Failed(kReasonFolderLocked);
     return FolderFailure(errno);  // "not found" can only mean the folder went away
   }
-  int error = exists ? KeepMetadata(folder, name, old, fd) : 0;
-  if (error == 0) error = WriteAll(fd, bytes);
+  if (exists) KeepOwnerAndAttributes(folder, name, old, fd);
+  int error = WriteAll(fd, bytes);
+  if (error == 0 && exists) error = KeepMode(old, fd);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   // The lock is held until the rename is done, so no other save's sweep takes the file.
   if (error == 0 && ::renameat(folder, temp.c_str(), folder, name) != 0) error = errno;

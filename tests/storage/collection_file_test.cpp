@@ -43,7 +43,8 @@ LoadResult Read(const std::string& text) {
   return ReadCollection(in, kPath);
 }
 
-TEST(ReadCollection, EveryAcceptedFormLoadsTheSameTableThatWritesOneCrLfLineEach) {
+// Through real files, so that the reader's buffer and its boundaries are crossed too.
+TEST(LoadCollectionFile, EveryAcceptedFormLoadsTheSameTableThatWritesOneCrLfLineEach) {
   EXPECT_EQ(CollectionFileBytes(OneToSeventyTwo()), Items("\r\n", "\r\n"));
   std::string sixToALine;
   for (int n = 1; n <= kCountCount; ++n) sixToALine += std::to_string(n) + (n % 6 ? "," : "\r\n");
@@ -57,12 +58,17 @@ TEST(ReadCollection, EveryAcceptedFormLoadsTheSameTableThatWritesOneCrLfLineEach
       {"byte order mark", "\xEF\xBB\xBF" + Items("\r\n", "\r\n")},
       {"blanks and tabs around items", " \t" + Items(" ,\t ", " \t\r\n")},
       {"empty and blank lines", "\r\n\n \t\r\n" + Items("\r\n\r\n", "\r\n\r\n")},
+      {"many blank lines", std::string(10'000, '\n') + Items("\r\n" + std::string(100, ' '))},
       {"more than 72 items", Items(",", ",73,74\r\nnot read at all")},
       {"a comma after the 72nd", Items(",", ",")},
       {"leading zeros", "001," + Items(",").substr(2)},
   };
+  ScratchFolder folder;
   for (const auto& [name, text] : forms) {
-    EXPECT_EQ(Read(text).table, OneToSeventyTwo()) << name << Read(text).reason;
+    Put(folder / "cards.txt", text);
+    const LoadResult loaded = LoadCollectionFile(folder / "cards.txt");
+    EXPECT_TRUE(loaded.ok) << name << loaded.reason;
+    EXPECT_EQ(loaded.table, OneToSeventyTwo()) << name;
   }
   const CountTable extremes = Read("-32768,32767," + Items(",").substr(4)).table;
   EXPECT_EQ(CollectionFileBytes(extremes).substr(0, 15), "-32768\r\n32767\r\n");
@@ -91,6 +97,7 @@ TEST(ReadCollection, EachFaultNamesPathItemLineAndContentShortened) {
       {std::string("\xFF\xFE\x31\x00\r\x00", 6),
        first + replaced + replaced + "1?」は数じゃないよ"},
       {x19 + "\xE3\x81", first + x19 + replaced + "…」は数じゃないよ"},
+      {std::string(2 << 20, '\n') + Items("\n"), "コレクションのファイルじゃないよ"},
   };
   for (const auto& [text, reason] : cases) EXPECT_EQ(Read(text).reason, kHead + reason + "）");
   for (const char* notNumber : {"1.5", "+1", "1 2", "0x10", "--1", "-", "1e3", "１"})
@@ -118,9 +125,14 @@ TEST(ReadCollection, StopsRightAfterTheSeventySecondItemAndReportsReadErrors) {
     EXPECT_EQ(ReadCollection(in, kPath).table, OneToSeventyTwo());
     EXPECT_EQ(in.tellg(), static_cast<std::streamoff>(text.size()));
   }
-  std::istringstream junk(std::string(8 << 20, 'j'));  // endless junk: a bounded read
-  EXPECT_FALSE(ReadCollection(junk, kPath).ok);
-  EXPECT_LT(junk.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in), 100);
+  // Endless junk, blank lines, or blanks within an item: a bounded read.
+  for (const char filler : {'j', '\n', ' '}) {
+    std::string text(8 << 20, filler);
+    text.front() = '1';
+    std::istringstream junk(text);
+    EXPECT_FALSE(ReadCollection(junk, kPath).ok);
+    EXPECT_LE(junk.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in), 1 << 20) << filler;
+  }
   BrokenDevice device;
   std::istream broken(&device);
   EXPECT_EQ(ReadCollection(broken, kPath).reason, kHead + "読んでる途中でエラーが起きたよ）");
@@ -158,6 +170,7 @@ TEST(LoadCollectionFile, EachMissingWrongOrForbiddenPathSaysWhyInWordsForBothSys
   ::alarm(20);  // a load that waits for a writer on the pipe ends the test here
   expectRefused(folder / "pipe", kReasonNotPlainFile);
   ::alarm(0);
+  expectRefused("/proc/self/mem", "読んでる途中でエラーが起きたよ");  // unmapped at its start
 #endif
   const fs::path path = PathFromUtf8("/home/a/カード");
   EXPECT_EQ(FailureMessage(FileAction::kSave, path, "ディスクがいっぱいだよ"),

@@ -21,17 +21,24 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 
 #include "storage/reasons.h"
-#include "storage/safe_write_platform.h"
 #include "tests/storage/file_system_helpers.h"
 
 #ifndef _WIN32
-// Each mode change is seen with the mode the file had until then, each flush with its file's kind.
+// Each mode change is seen with the mode the file had until then, or refused with
+// `chmodRefusal` as a FAT or exFAT stick or a FUSE driver refuses it; each flush is seen with
+// its file's kind.
 static std::vector<mode_t> modesBeforeChmod, flushedKinds;
+static int chmodRefusal = 0;
 extern "C" int fchmod(int fd, mode_t mode) noexcept {
   struct stat before {};
   if (::fstat(fd, &before) == 0) modesBeforeChmod.push_back(before.st_mode & 07777);
+  if (chmodRefusal != 0) {
+    errno = chmodRefusal;
+    return -1;
+  }
   return static_cast<int>(::syscall(SYS_fchmod, fd, mode));
 }
 extern "C" int fsync(int fd) {
@@ -52,6 +59,10 @@ using testing::Put;
 using testing::ScratchFolder;
 using Listing = std::vector<std::string>;
 
+// Names of the form the save's temporary files have.
+const std::string kAbandoned = ".kelvara-0123456789abcdef.tmp";
+const std::string kInUse = ".kelvara-fedcba9876543210.tmp";
+
 TEST(WriteFileSafely, WritesExactlyTheBytesAndReplacesWholly) {
   ScratchFolder folder;
   const fs::path target = folder / "cards";
@@ -68,14 +79,11 @@ TEST(WriteFileSafely, WritesExactlyTheBytesAndReplacesWholly) {
 TEST(WriteFileSafely, RefusesWhatCannotBeAFileAndSweepsOnlyWhenItSaves) {
   ScratchFolder folder;
   fs::create_directory(folder / "cards");
-  Put(folder / "cards" / "inside", kOld);
   Put(folder / "plain", kOld);
-  const fs::path abandoned = detail::TempPathBeside(folder / "a.txt");
-  const fs::path inUse = detail::TempPathBeside(folder / "b.txt");
-  Put(abandoned, "half");
-  Put(inUse, "being written");
+  Put(folder / kAbandoned, "half");
+  Put(folder / kInUse, "being written");
   Put(folder / ".kelvara-notes.tmp", "not ours");  // looks alike, but is no temporary name
-  const testing::HeldFile held(inUse);             // as a save in another process holds it
+  const testing::HeldFile held(folder / kInUse);   // as a save in another process holds it
 #ifdef _WIN32
   const std::string throughAFile(kReasonFolderMissing);
   const std::string tooLong = ReasonForWindowsError(206);  // ERROR_FILENAME_EXCED_RANGE
@@ -89,21 +97,17 @@ TEST(WriteFileSafely, RefusesWhatCannotBeAFileAndSweepsOnlyWhenItSaves) {
       {folder / "gone" / "cards", std::string(kReasonFolderMissing)},
       {folder / "plain" / "cards", throughAFile},
       {folder / std::string(300, 'n'), tooLong},
+      // A saved file of that name would be swept away by the next save beside it.
+      {folder / ".kelvara-00000000000000ff.tmp", std::string(kReasonTempName)},
   };
   for (const auto& [target, reason] : cases)
     EXPECT_EQ(WriteFileSafely(target, "1\r\n").reason, reason) << target;
-  EXPECT_EQ(Contents(folder / "cards" / "inside"), kOld);
-  EXPECT_EQ(Contents(folder / "plain"), kOld);
-  Listing all{abandoned.filename().string(), inUse.filename().string(), ".kelvara-notes.tmp",
-              "cards", "plain"};
-  std::sort(all.begin(), all.end());
-  EXPECT_EQ(Names(folder.path()), all);
+  EXPECT_EQ(Names(folder.path()),
+            (Listing{kAbandoned, kInUse, ".kelvara-notes.tmp", "cards", "plain"}));
 
   ASSERT_TRUE(WriteFileSafely(folder / "cards.txt", kOld).ok);
-  all.erase(std::find(all.begin(), all.end(), abandoned.filename().string()));
-  all.push_back("cards.txt");
-  std::sort(all.begin(), all.end());
-  EXPECT_EQ(Names(folder.path()), all);
+  EXPECT_EQ(Names(folder.path()),
+            (Listing{kInUse, ".kelvara-notes.tmp", "cards", "cards.txt", "plain"}));
 }
 
 #ifdef _WIN32
@@ -190,6 +194,12 @@ bool AnyTemporaryIn(const fs::path& folder) {
                      [](const std::string& name) { return name.starts_with(".kelvara-"); });
 }
 
+mode_t ModeOf(const fs::path& file) {
+  struct stat now {};
+  EXPECT_EQ(::stat(file.c_str(), &now), 0) << file;
+  return now.st_mode & 07777;
+}
+
 TEST(WriteFileSafely, SavesThroughLinksAndDeepPathsToTheFileTheyLeadToAndTheLinksStay) {
   ScratchFolder folder;
   const fs::path elsewhere = "/dev/shm/kelvara-" + std::to_string(::getpid());  // a tmpfs
@@ -218,11 +228,13 @@ TEST(WriteFileSafely, SavesThroughLinksAndDeepPathsToTheFileTheyLeadToAndTheLink
   EXPECT_FALSE(AnyTemporaryIn(elsewhere));
   fs::remove_all(elsewhere);
 
-  // Links in a loop lead to no file: refused, both stay links.
+  // Links in a loop lead to no file, a link to a temporary's name to one the sweep would take.
   fs::create_symlink("loop-b", folder / "loop-a");
   fs::create_symlink("loop-a", folder / "loop-b");
+  fs::create_symlink(kAbandoned, folder / "to a temporary");
   EXPECT_EQ(WriteFileSafely(folder / "loop-a", kOld).reason, ReasonForErrno(ELOOP));
-  EXPECT_TRUE(fs::is_symlink(folder / "loop-a") && fs::is_symlink(folder / "loop-b"));
+  EXPECT_EQ(WriteFileSafely(folder / "to a temporary", kOld).reason, kReasonTempName);
+  EXPECT_TRUE(fs::is_symlink(folder / "loop-a") && fs::is_symlink(folder / "to a temporary"));
   EXPECT_FALSE(AnyTemporaryIn(folder.path()));
 
   // A folder so deep that the target's path fits the limit and the temporary's would not.
@@ -249,28 +261,28 @@ TEST(WriteFileSafely, RefusesAPipeOrADeviceAndSweepNeverWaitsOnOneNorTakesOthers
   }
   EXPECT_FALSE(AnyTemporaryIn(folder.path()));
 
-  const fs::path pipe = detail::TempPathBeside(folder / "x");
-  const fs::path theirs = detail::TempPathBeside(folder / "x");
-  const fs::path target = detail::TempPathBeside(folder / "x");
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0666), 0);
-  Put(theirs, "theirs");
-  ASSERT_EQ(::chown(theirs.c_str(), 12345, 12345), 0);
+  ASSERT_EQ(::mkfifo((folder / kAbandoned).c_str(), 0666), 0);
+  Put(folder / kInUse, "theirs");
+  ASSERT_EQ(::chown((folder / kInUse).c_str(), 12345, 12345), 0);
   flushedKinds.clear();
   EXPECT_TRUE(WriteFileSafely(folder / "cards", kOld).ok);  // a wait here ends in the time limit
   EXPECT_EQ(flushedKinds, (std::vector<mode_t>{S_IFREG, S_IFDIR}));  // the file, then its folder
-  EXPECT_TRUE(fs::is_fifo(pipe));
-  EXPECT_EQ(Contents(theirs), "theirs");
-
-  // A read-only file the user named like a temporary file is the target, refused and kept.
-  fs::remove(pipe);
-  Put(target, kOld);
-  fs::permissions(target, fs::perms::owner_read | fs::perms::others_read);
-  testing::RunAsOrdinaryUser(
-      [&] { EXPECT_EQ(WriteFileSafely(target, "1\r\n").reason, ReasonForErrno(EACCES)); });
-  EXPECT_EQ(Contents(target), kOld);
+  EXPECT_TRUE(fs::is_fifo(folder / kAbandoned));
+  EXPECT_EQ(Contents(folder / kInUse), "theirs");
 }
 
-TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAndAttributesAndIsNeverMoreOpen) {
+// A default access list giving user 12345 read and write: a version, then (tag, permissions,
+// user) entries for the owner, that user, the group, the mask and others.
+struct AclEntry {
+  std::uint16_t tag, permissions;
+  std::uint32_t user;
+};
+constexpr struct {
+  std::uint32_t version = 2;
+  AclEntry entries[5] = {{1, 6, ~0u}, {2, 6, 12345}, {4, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 0, ~0u}};
+} kDefaultAcl;
+
+TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMoreOpen) {
   if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another owner needs root";
   ScratchFolder folder;
   const fs::path target = folder / "cards";
@@ -278,6 +290,9 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAndAttributesAndIsNeverMoreOpen)
   ASSERT_EQ(::chown(target.c_str(), kNobody, kNobody), 0);
   ASSERT_EQ(::chmod(target.c_str(), 04750), 0);
   const bool attributes = ::setxattr(target.c_str(), "user.kelvara", "kept", 4, 0) == 0;
+  // The folder's default list would give the new file entries the old one never had.
+  const bool acl = ::setxattr(folder.path().c_str(), "system.posix_acl_default", &kDefaultAcl,
+                              sizeof kDefaultAcl, 0) == 0;
 
   const mode_t umask = ::umask(022);
   modesBeforeChmod.clear();
@@ -290,32 +305,58 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAndAttributesAndIsNeverMoreOpen)
   EXPECT_EQ(now.st_gid, kNobody);
   EXPECT_EQ(now.st_mode & 07777, 04750u);
   char kept[8] = {};
-  if (attributes) {
-    EXPECT_EQ(::getxattr(target.c_str(), "user.kelvara", kept, 8), 4);
-    EXPECT_STREQ(kept, "kept");
-  }
+  EXPECT_TRUE(!attributes || ::getxattr(target.c_str(), "user.kelvara", kept, 8) == 4);
+  EXPECT_TRUE(!acl || ::getxattr(target.c_str(), "system.posix_acl_access", nullptr, 0) < 0)
+      << "an access list the old file did not have";
+  ::removexattr(folder.path().c_str(), "system.posix_acl_default");
   // No one the old file kept out could have opened the new one while it was being written.
   ASSERT_FALSE(modesBeforeChmod.empty());
   for (const mode_t mode : modesBeforeChmod)
     EXPECT_EQ(mode & 0777 & ~0750u, 0u) << std::oct << mode;
 
-  // An ordinary user's new file is theirs, without set-ID bits; a sticky folder refuses the rename.
-  const fs::path shared = folder / "shared";
-  Put(shared, kOld);
-  ASSERT_EQ(::chmod(shared.c_str(), 06666), 0);
-  fs::create_directory(folder / "sticky");
-  fs::permissions(folder / "sticky", fs::perms::all | fs::perms::sticky_bit);
-  Put(folder / "sticky" / "cards", kOld);
-  fs::permissions(folder / "sticky" / "cards", fs::perms::all);
+  // In a shared sticky folder a link someone else planted is not followed, as the system
+  // would not follow it; the folder owner's (or the user's own) is.
+  const fs::path sticky = folder / "sticky";
+  fs::create_directory(sticky);
+  fs::permissions(sticky, fs::perms::all | fs::perms::sticky_bit);
+  fs::create_symlink("../cards", sticky / "planted");
+  ASSERT_EQ(::lchown((sticky / "planted").c_str(), 12345, 12345), 0);
+  EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, kReasonForeignLink);
+  EXPECT_EQ(Contents(target), "0\r\n");
+  ASSERT_EQ(::lchown((sticky / "planted").c_str(), 0, 0), 0);
+  EXPECT_TRUE(WriteFileSafely(sticky / "planted", "1\r\n").ok);
+  fs::remove(sticky / "planted");
+
+  // An ordinary user's new file is theirs, with no set-ID bits of a file owned by another; their
+  // own file keeps them; a sticky folder refuses the rename over another's file.
+  Put(sticky / "root's", kOld);
+  fs::permissions(sticky / "root's", fs::perms::all);
+  ASSERT_EQ(::chmod(target.c_str(), 06666), 0);
+  ASSERT_EQ(::chown(target.c_str(), 0, 0), 0);
   testing::RunAsOrdinaryUser([&] {
-    ASSERT_TRUE(WriteFileSafely(shared, "1\r\n").ok);
-    struct stat replaced {};
-    ASSERT_EQ(::stat(shared.c_str(), &replaced), 0);
-    EXPECT_EQ(replaced.st_uid, kNobody);
-    EXPECT_EQ(replaced.st_mode & 07777, 0666u);
-    testing::ExpectFailedAndUntouched(WriteFileSafely(folder / "sticky" / "cards", "1\r\n"),
-                                      ReasonForErrno(EPERM), folder / "sticky" / "cards");
+    ASSERT_TRUE(WriteFileSafely(target, "2\r\n").ok);
+    EXPECT_EQ(ModeOf(target), 0666u);
+    Put(folder / "own", kOld);
+    ASSERT_EQ(::chmod((folder / "own").c_str(), 06750), 0);
+    ASSERT_TRUE(WriteFileSafely(folder / "own", "3\r\n").ok);
+    EXPECT_EQ(ModeOf(folder / "own"), 06750u);
+    testing::ExpectFailedAndUntouched(WriteFileSafely(sticky / "root's", "1\r\n"),
+                                      ReasonForErrno(EPERM), sticky / "root's");
   });
+}
+
+// A FAT or exFAT stick or a FUSE driver cannot hold or change a mode: the bytes still go.
+TEST(WriteFileSafely, SavesOverAFileWhereTheFileSystemRefusesModes) {
+  ScratchFolder folder;
+  Put(folder / "cards", kOld);
+  for (const int refusal : {EPERM, ENOSYS, EOPNOTSUPP}) {
+    chmodRefusal = refusal;
+    const Result result = WriteFileSafely(folder / "cards", std::to_string(refusal));
+    chmodRefusal = 0;
+    EXPECT_TRUE(result.ok) << refusal << result.reason;
+    EXPECT_EQ(Contents(folder / "cards"), std::to_string(refusal));
+  }
+  EXPECT_EQ(ReasonForErrno(ENOSYS), ReasonForErrno(EOPNOTSUPP));
 }
 
 TEST(WriteFileSafely, FullDiskFailsCleanlyAfterShortWrites) {
