@@ -104,20 +104,7 @@ TEST(ReadCollection, EachFaultNamesPathItemLineAndContentShortened) {
     EXPECT_EQ(Read(notNumber).reason, kHead + first + notNumber + "」は数じゃないよ）");
 }
 
-// A device that fails after handing out 30 bytes.
-class BrokenDevice : public std::streambuf {
- protected:
-  int_type underflow() override {
-    if (gptr() != nullptr) throw std::ios_base::failure("device error");
-    setg(text_.data(), text_.data(), text_.data() + 30);
-    return traits_type::to_int_type(text_[0]);
-  }
-
- private:
-  std::string text_ = Items("\r\n");
-};
-
-TEST(ReadCollection, StopsRightAfterTheSeventySecondItemAndReportsReadErrors) {
+TEST(ReadCollection, StopsRightAfterTheSeventySecondItemOrAfterAMebibyteOfAnythingElse) {
   // Whatever ends the 72nd item is the last byte read.
   for (const std::string end : {"\r", ",", "\n", " \t\r"}) {
     const std::string text = Items("\r\n", end);
@@ -133,9 +120,6 @@ TEST(ReadCollection, StopsRightAfterTheSeventySecondItemAndReportsReadErrors) {
     EXPECT_FALSE(ReadCollection(junk, kPath).ok);
     EXPECT_LE(junk.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in), 1 << 20) << filler;
   }
-  BrokenDevice device;
-  std::istream broken(&device);
-  EXPECT_EQ(ReadCollection(broken, kPath).reason, kHead + "読んでる途中でエラーが起きたよ）");
 }
 
 TEST(LoadCollectionFile, EachMissingWrongOrForbiddenPathSaysWhyInWordsForBothSystems) {
@@ -170,7 +154,8 @@ TEST(LoadCollectionFile, EachMissingWrongOrForbiddenPathSaysWhyInWordsForBothSys
   ::alarm(20);  // a load that waits for a writer on the pipe ends the test here
   expectRefused(folder / "pipe", kReasonNotPlainFile);
   ::alarm(0);
-  expectRefused("/proc/self/mem", "読んでる途中でエラーが起きたよ");  // unmapped at its start
+  // A read error: this process's memory is unmapped at the file's start.
+  expectRefused("/proc/self/mem", "読んでる途中でエラーが起きたよ");
 #endif
   const fs::path path = PathFromUtf8("/home/a/カード");
   EXPECT_EQ(FailureMessage(FileAction::kSave, path, "ディスクがいっぱいだよ"),

@@ -6,9 +6,7 @@
 #include <share.h>
 #else
 #include <grp.h>
-#include <sched.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -93,23 +91,17 @@ HeldFile::~HeldFile() {
 }
 
 #ifndef _WIN32
-namespace {
-
-constexpr int kSetUpRefused = 77;
-
-bool WriteProcFile(const char* file, const std::string& text) {
-  std::ofstream out(file);
-  return static_cast<bool>(out << text << std::flush);  // in one write, as the kernel takes it
-}
-
-// `setUp` runs first in the child; where it cannot, the test is skipped with `refusal`.
-void RunInChildAfter(const std::function<bool()>& setUp, std::string_view refusal,
-                     const std::function<void()>& body) {
+void RunAsOrdinaryUser(const std::function<void()>& body) {
+  constexpr uid_t kNobody = 65534;
+  constexpr int kRefused = 77;
   std::fflush(nullptr);
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    if (!setUp()) ::_exit(kSetUpRefused);
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) {
+      ::_exit(kRefused);
+    }
     body();
     std::fflush(nullptr);
     ::_exit(::testing::Test::HasFailure() ? 1 : 0);
@@ -117,38 +109,9 @@ void RunInChildAfter(const std::function<bool()>& setUp, std::string_view refusa
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
-  if (WEXITSTATUS(status) == kSetUpRefused) GTEST_SKIP() << refusal;
+  if (WEXITSTATUS(status) == kRefused) GTEST_SKIP() << "cannot drop root to uid 65534";
   EXPECT_EQ(WEXITSTATUS(status), 0) << "the child's checks failed (see above)";
 }
-
-}  // namespace
-
-void RunAsOrdinaryUser(const std::function<void()>& body) {
-  constexpr uid_t kNobody = 65534;
-  RunInChildAfter(
-      [] {
-        return ::geteuid() != 0 ||
-               (::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
-      },
-      "cannot drop root to uid 65534, so permissions would not apply", body);
-}
-
-void RunOnTinyDisk(const fs::path& folder, std::size_t bytes, const std::function<void()>& body) {
-  RunInChildAfter(
-      [&folder, bytes] {
-        const std::string uid = std::to_string(::getuid());
-        const std::string gid = std::to_string(::getgid());
-        const std::string size = "size=" + std::to_string(bytes);
-        return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
-               WriteProcFile("/proc/self/setgroups", "deny") &&
-               WriteProcFile("/proc/self/uid_map", "0 " + uid + " 1") &&
-               WriteProcFile("/proc/self/gid_map", "0 " + gid + " 1") &&
-               ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-               ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) == 0;
-      },
-      "this system refuses a tmpfs in a user and mount namespace (unshare -rm)", body);
-}
-
 #endif
 
 }  // namespace kelvara::testing

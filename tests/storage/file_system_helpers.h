@@ -50,11 +50,9 @@ class HeldFile {
 };
 
 #ifndef _WIN32
-// Run `body` in a forked child, failing the test if it failed there, skipping it where the system
-// refuses the set-up: as "nobody" when this is root, or on a tmpfs of `bytes` on `folder`.
+// Run `body` in a forked child as "nobody" when this is root, failing the test if it failed
+// there, skipping it where the system refuses to drop root.
 void RunAsOrdinaryUser(const std::function<void()>& body);
-void RunOnTinyDisk(const std::filesystem::path& folder, std::size_t bytes,
-                   const std::function<void()>& body);
 #endif
 
 }  // namespace kelvara::testing
