@@ -75,13 +75,12 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   std::string at(std::string_view name) {
     return Utf8FromPath(name.empty() ? folder.path() : (folder / name).make_preferred());
   }
-  void open(ChooserKind kind, FileSystem* files = nullptr) {
-    logic.reset();
+  void open(ChooserKind kind, FileSystem* system = nullptr) {
     action = MakeFileAction(kind, state, [this](const std::string& path) {
       changed.push_back(path);
       tableWhenChanged = state.CollectionTable;
     });
-    logic = std::make_unique<ChooserLogic>(kind, files ? *files : *this, *this, *action);
+    logic = std::make_unique<ChooserLogic>(kind, system ? *system : *this, *this, *action);
     logic->Form_Load();
     events.clear();
   }
@@ -99,11 +98,10 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   std::string working, typed, selected, openFolder;
   std::size_t drive = 99;
   std::vector<FolderRow> rows;
-  Texts files, events;
+  Texts files, events, changed;  // changed: the paths `filepath` was told
   Module1 state;
   std::unique_ptr<ChooserAction> action;
   std::unique_ptr<ChooserLogic> logic;
-  Texts changed;  // the paths `filepath` was told
   CountTable tableWhenChanged{};
 };
 
