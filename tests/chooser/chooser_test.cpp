@@ -199,7 +199,7 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
     const bool ok = c.told.starts_with("あのね");
     EXPECT_EQ(events,
               (ok ? Texts{c.told, "close"} : Texts{kOops + "「" + state.ChosenPath + c.told}));
-    EXPECT_TRUE(!c.bytes || testing::Contents(folder / "home" / c.name) == c.bytes(saved));
+    EXPECT_TRUE(!c.bytes || testing::Contents(PathFromUtf8(state.ChosenPath)) == c.bytes(saved));
     EXPECT_TRUE(ok || state.CollectionTable == before) << c.name;
   }
   EXPECT_TRUE(state.CollectionTable == saved && tableWhenChanged == saved);
