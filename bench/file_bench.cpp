@@ -84,10 +84,11 @@ void Action(benchmark::State& run, const FileRow& row) {
   MainWindow window(state);  // the view the action reports to
   MainWindowLogic logic(state, window);
   if (!load) state.CollectionTable = FullTable();
-  const auto action = MakeFileAction(row.kind, state, logic);
+  const auto changed = [&logic](const std::string& shown) { logic.collectionFileChanged(shown); };
+  const auto action = MakeFileAction(row.kind, state, changed);
   for (auto _ : run) {
-    const ActionOutcome outcome = action->run(path.string());
-    if (!outcome.succeeded) return run.SkipWithError(outcome.message.c_str());
+    const Result result = action->run(path.string());
+    if (!result.ok) return run.SkipWithError(result.reason.c_str());
   }
   if (state.CollectionTable != FullTable() || Contents(path) != row.render(FullTable())) {
     run.SkipWithError("the file or the table is not the full table");

@@ -2,21 +2,19 @@
 
 #include <string>
 
+#include "core/result.h"
+
 namespace kelvara {
 
+// The four chooser windows, by the names the behaviour is described by.
 enum class ChooserKind { filesave, fileopen, savehtml, savecsv };
 
-// What a file action tells the chooser: the text to show the user, and whether it succeeded.
-struct ActionOutcome {
-  bool succeeded = false;
-  std::string message;  // UTF-8: the success text, or the failure text naming path and reason
-};
-
-// The action behind a chooser window's action button, given the composed path (UTF-8).
+// The action behind a chooser window's action button, given the composed path (UTF-8): ok, or
+// why not. The chooser shows the message that names the file.
 class ChooserAction {
  public:
   virtual ~ChooserAction() = default;
-  virtual ActionOutcome run(const std::string& path) = 0;
+  virtual Result run(const std::string& path) = 0;
 };
 
 }  // namespace kelvara

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "chooser/chooser_path.h"
+#include "core/utf8_text.h"
 
 namespace kelvara {
 namespace {
@@ -10,6 +11,22 @@ namespace {
 constexpr std::string_view kOopsTitle = "もーしょうがないなぁ…ちゃんは";
 constexpr std::string_view kSuccessTitle = "あのね";
 constexpr std::string_view kNotReady = "デバイスが準備されていないよ";
+
+// What each kind's action button says, in ChooserKind's order: on success, and after the file's
+// name when it failed.
+constexpr struct {
+  std::string_view done, failed;
+} kActionTexts[] = {
+    {"現在の状態を保存したよ", "に保存できなかったよ（"},
+    {"zeto用ファイルを呼びだしたよ", "を呼びだせなかったよ（"},
+    {"htmlファイルを作ったよ", "を作れなかったよ（"},
+    {"csvファイルを作ったよ", "を作れなかったよ（"},
+};
+
+// A path as a message names it: a POSIX name may hold any bytes, the message box needs UTF-8.
+std::string Quoted(std::string_view path) {
+  return "「" + ValidUtf8(path) + "」";
+}
 
 }  // namespace
 
@@ -52,7 +69,7 @@ void ChooserLogic::openFolder(std::size_t row) {
   FolderListing listing = files_.list(folder);
   if (listing.ok) return showFolder(folder, std::move(listing));
 
-  complain("「" + folder + "」が開けないよ（" + listing.reason + "）");
+  complain(Quoted(folder) + "が開けないよ（" + listing.reason + "）");
   // The lists stay on the folder they show, read again so a vanished subfolder drops out;
   // if that one is gone too, they keep what they last read.
   FolderListing again = files_.list(dirPath_);
@@ -61,13 +78,15 @@ void ChooserLogic::openFolder(std::size_t row) {
 
 void ChooserLogic::action_Click() {
   const std::string name = kind_ == ChooserKind::fileopen ? view_.selectedFile() : view_.fileName();
-  const ActionOutcome outcome = action_.run(ComposePath(filePath_, name));
-  if (outcome.succeeded) {
-    view_.showMessage(kSuccessTitle, outcome.message);
-    exit_Click();
-  } else {
-    view_.showMessage(kOopsTitle, outcome.message);
+  const std::string path = ComposePath(filePath_, name);
+  const Result result = action_.run(path);
+  const auto& texts = kActionTexts[static_cast<std::size_t>(kind_)];
+  if (!result.ok) {
+    view_.showMessage(kOopsTitle, Quoted(path) + std::string(texts.failed) + result.reason + "）");
+    return;
   }
+  view_.showMessage(kSuccessTitle, texts.done);
+  exit_Click();
 }
 
 void ChooserLogic::showFolder(const std::string& folder, FolderListing listing) {

@@ -24,7 +24,8 @@ class ChooserLogic {
   // The user opened a row of the directory list (double-click or Enter).
   void openFolder(std::size_t row);
   void exit_Click() { view_.closeWindow(); }
-  // The action button: save_Click, open_Click, savehtml_Click and savecsv_Click.
+  // The action button (save_Click, open_Click, savehtml_Click, savecsv_Click): the action runs
+  // on the composed path; success is told and closes the window, a failure is named and keeps it.
   void action_Click();
 
  private:

@@ -1,11 +1,11 @@
 #include "chooser/file_actions.h"
 
 #include <string>
+#include <utility>
 
 #include "core/utf8_path.h"
 #include "export/exports.h"
 #include "storage/collection_file.h"
-#include "storage/file_result.h"
 #include "storage/safe_write.h"
 
 namespace kelvara {
@@ -16,70 +16,56 @@ using Render = std::string (*)(const CountTable&);
 // Save and both exports: the table's bytes replace the file whole, or the old file stays.
 class WriteAction : public ChooserAction {
  public:
-  WriteAction(Module1& state, MainWindowLogic& mainWindow, Render render, FileAction action,
-              const char* success)
-      : state_(state),
-        mainWindow_(mainWindow),
-        render_(render),
-        action_(action),
-        success_(success) {}
+  WriteAction(Module1& state, Render render, CollectionFileChanged changed)
+      : state_(state), render_(render), changed_(std::move(changed)) {}
 
-  ActionOutcome run(const std::string& path) override {
+  Result run(const std::string& path) override {
     state_.ChosenPath = path;
-    const std::filesystem::path target = PathFromUtf8(path);
-    const Result written = WriteFileSafely(target, render_(state_.CollectionTable));
-    if (!written.ok) return {false, FailureMessage(action_, target, written.reason)};
-    // `filepath` names the collection file last saved or loaded, never an export.
-    if (action_ == FileAction::kSave) mainWindow_.showFilePath(path);
-    return {true, success_};
+    Result written = WriteFileSafely(PathFromUtf8(path), render_(state_.CollectionTable));
+    if (written.ok && changed_) changed_(path);
+    return written;
   }
 
  private:
   Module1& state_;
-  MainWindowLogic& mainWindow_;
   Render render_;
-  FileAction action_;
-  const char* success_;
+  CollectionFileChanged changed_;  // empty for the exports: `filepath` never names one
 };
 
 // Load: the file is read and checked whole before it replaces the table, so a bad file
 // changes nothing.
 class LoadAction : public ChooserAction {
  public:
-  LoadAction(Module1& state, MainWindowLogic& mainWindow)
-      : state_(state), mainWindow_(mainWindow) {}
+  LoadAction(Module1& state, CollectionFileChanged changed)
+      : state_(state), changed_(std::move(changed)) {}
 
-  ActionOutcome run(const std::string& path) override {
+  Result run(const std::string& path) override {
     state_.ChosenPath = path;
-    const LoadResult loaded = LoadCollectionFile(PathFromUtf8(path));
-    if (!loaded.ok) return {false, loaded.reason};
+    LoadResult loaded = LoadCollectionFile(PathFromUtf8(path));
+    if (!loaded.ok) return {false, std::move(loaded.reason)};
     state_.CollectionTable = loaded.table;
-    mainWindow_.showFilePath(path);
-    mainWindow_.refreshShownCounts();
-    return {true, "zeto用ファイルを呼びだしたよ"};
+    if (changed_) changed_(path);
+    return {true, {}};
   }
 
  private:
   Module1& state_;
-  MainWindowLogic& mainWindow_;
+  CollectionFileChanged changed_;
 };
 
 }  // namespace
 
 std::unique_ptr<ChooserAction> MakeFileAction(ChooserKind kind, Module1& state,
-                                              MainWindowLogic& mainWindow) {
+                                              CollectionFileChanged changed) {
   switch (kind) {
     case ChooserKind::filesave:
-      return std::make_unique<WriteAction>(state, mainWindow, CollectionFileBytes,
-                                           FileAction::kSave, "現在の状態を保存したよ");
+      return std::make_unique<WriteAction>(state, CollectionFileBytes, std::move(changed));
     case ChooserKind::fileopen:
-      return std::make_unique<LoadAction>(state, mainWindow);
+      return std::make_unique<LoadAction>(state, std::move(changed));
     case ChooserKind::savehtml:
-      return std::make_unique<WriteAction>(state, mainWindow, HtmlBytes, FileAction::kExport,
-                                           "htmlファイルを作ったよ");
+      return std::make_unique<WriteAction>(state, HtmlBytes, nullptr);
     case ChooserKind::savecsv:
-      return std::make_unique<WriteAction>(state, mainWindow, CsvBytes, FileAction::kExport,
-                                           "csvファイルを作ったよ");
+      return std::make_unique<WriteAction>(state, CsvBytes, nullptr);
   }
   return nullptr;
 }

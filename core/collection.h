@@ -24,7 +24,8 @@ constexpr std::size_t CountIndex(int category, int character) {
 }
 
 // The program's shared state. It lives from start to end and belongs to no window;
-// every handler reads and writes it directly.
+// every handler reads and writes it directly. Its names are the ones the behaviour is described
+// by, kept as they stand, the shared loop counters among them.
 struct Module1 {
   CountTable CollectionTable{};
   std::uint8_t CurrentCategory = 0;  // the category the main window shows and edits

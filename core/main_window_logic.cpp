@@ -41,7 +41,8 @@ void MainWindowLogic::number_MouseDown(std::int16_t index, std::int16_t button,
   showCount(index);
 }
 
-void MainWindowLogic::refreshShownCounts() {
+void MainWindowLogic::collectionFileChanged(std::string_view path) {
+  view_.showFilePath(path);
   for (int character = 0; character < kCharacterCount; ++character) {
     if (countShown_[static_cast<std::size_t>(character)]) showCount(character);
   }

@@ -11,7 +11,8 @@ namespace kelvara {
 // Mouse buttons as the press handler receives them.
 enum MouseButton : std::int16_t { kLeftButton = 1, kRightButton = 2, kMiddleButton = 4 };
 
-// The main window's event handlers, written against MainView so they run without Qt.
+// The main window's event handlers, written against MainView so they run without Qt. They keep
+// the names and arguments the behaviour is described by, `number_MouseDown`'s unused ones too.
 class MainWindowLogic {
  public:
   MainWindowLogic(Module1& state, MainView& view) : state_(state), view_(view) {}
@@ -26,12 +27,10 @@ class MainWindowLogic {
   void end_Click() { view_.endProgram(); }
   void exit_Click() { view_.endProgram(); }
 
-  // A save or a load succeeded: `filepath` shows its path.
-  void showFilePath(std::string_view path) { view_.showFilePath(path); }
-
-  // After the table was replaced (a load): every count label that shows a count shows the
-  // new count of the current category; blank labels stay blank.
-  void refreshShownCounts();
+  // A save or a load of the collection file succeeded: `filepath` shows its path, and every
+  // count label that shows a count shows the table's count now (a load replaced the table);
+  // blank labels stay blank.
+  void collectionFileChanged(std::string_view path);
 
  private:
   void showCount(int character);

@@ -5,8 +5,9 @@
 namespace kelvara {
 
 // How a call that can fail ended: `ok`, or why not in the program's words
-// ("ディスクがいっぱいだよ", or the whole sentence where the call knows the file it names). A call
-// that also makes something returns a type derived from it that adds what it made.
+// ("ディスクがいっぱいだよ"). The reason never names the file: the chooser that shows it does, once
+// for every action. A call that also makes something returns a type derived from it that adds what
+// it made.
 struct Result {
   bool ok = false;
   std::string reason;

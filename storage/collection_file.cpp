@@ -112,7 +112,7 @@ class ItemReader {
 
 class CollectionReader {
  public:
-  CollectionReader(std::istream& in, const std::filesystem::path& path) : in_(in), path_(path) {}
+  explicit CollectionReader(std::istream& in) : in_(in) {}
 
   LoadResult read() {
     std::string start = in_.skipByteOrderMark();
@@ -195,12 +195,11 @@ class CollectionReader {
   }
 
   bool fail(const std::string& reason) {
-    failure_ = {{false, FailureMessage(FileAction::kLoad, path_, reason)}, {}};
+    failure_ = {{false, reason}, {}};
     return false;
   }
 
   ItemReader in_;
-  const std::filesystem::path& path_;
   bool afterComma_ = false;
   LoadResult failure_;
 };
@@ -213,19 +212,19 @@ std::string CollectionFileBytes(const CountTable& table) {
   return bytes;
 }
 
-LoadResult ReadCollection(std::istream& in, const std::filesystem::path& path) {
-  return CollectionReader(in, path).read();
+LoadResult ReadCollection(std::istream& in) {
+  return CollectionReader(in).read();
 }
 
 LoadResult LoadCollectionFile(const std::filesystem::path& path) {
-  const auto failed = [&path](std::string_view reason) {
-    return LoadResult{{false, FailureMessage(FileAction::kLoad, path, reason)}, {}};
+  const auto failed = [](std::string_view reason) {
+    return LoadResult{{false, std::string(reason)}, {}};
   };
   if (!path.has_filename()) return failed(kReasonNoFileSelected);
   PlainFileReader file(path);
   if (!file.failure().empty()) return failed(file.failure());
   std::istream in(&file);
-  return ReadCollection(in, path);
+  return ReadCollection(in);
 }
 
 }  // namespace kelvara

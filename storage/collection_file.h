@@ -5,9 +5,14 @@
 #include <string>
 
 #include "core/collection.h"
-#include "storage/file_result.h"
+#include "core/result.h"
 
 namespace kelvara {
+
+// Loading the collection file: when ok, the complete table.
+struct LoadResult : Result {
+  CountTable table{};
+};
 
 // The collection file: 72 lines, one count each, category by category, CR LF after every
 // line. All zeros give 216 bytes.
@@ -19,8 +24,8 @@ std::string CollectionFileBytes(const CountTable& table);
 // lines (nothing or only blanks) are passed over, so the 72-line form and the one-line comma
 // form read alike. An empty item (",,", or a comma at the end of a line or of the file) is an
 // error: guessing a 0 there would load a table the user never saved. All or nothing: on any
-// fault the result holds no table and the message names `path`, the item and what it held.
-LoadResult ReadCollection(std::istream& in, const std::filesystem::path& path);
+// fault the result holds no table and the reason names the item, its line and what it held.
+LoadResult ReadCollection(std::istream& in);
 
 // Opens `path` and reads it as above. A path ending in the separator means no file was chosen;
 // anything but a plain file (or a link to one) is refused without waiting on it.

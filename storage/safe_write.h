@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "storage/file_result.h"
+#include "core/result.h"
 
 namespace kelvara {
 

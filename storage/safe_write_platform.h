@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "storage/file_result.h"
+#include "core/result.h"
 
 namespace kelvara::detail {
 

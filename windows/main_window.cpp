@@ -103,8 +103,9 @@ MainWindow::~MainWindow() {
 
 void MainWindow::openChooser(ChooserKind kind) {
   QPointer<ChooserWindow>& chooser = choosers_.at(static_cast<std::size_t>(kind));
+  const auto changed = [this](const std::string& path) { logic_.collectionFileChanged(path); };
   if (!chooser)
-    chooser = new ChooserWindow(kind, MakeFileAction(kind, state_, logic_), fileSystem_);
+    chooser = new ChooserWindow(kind, MakeFileAction(kind, state_, changed), fileSystem_);
   BringToFront(chooser);
 }
 

@@ -2,98 +2,80 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/core/fake_main_view.h"
+#include <map>
+#include <string>
 
 namespace kelvara {
 namespace {
 
+struct FakeMainView : MainView {
+  void showCategoryName(std::string_view name) override { label1 = name; }
+  void showCount(int label, std::string_view text) override { counts[label] = text; }
+  void showFilePath(std::string_view path) override { filepath = path; }
+  void beep() override { ++beeps; }
+  void endProgram() override {}
+
+  std::string label1, filepath;
+  std::map<int, std::string> counts;  // label -> caption; absent while blank
+  int beeps = 0;
+};
+using Labels = std::map<int, std::string>;
+
 class MainWindowLogicTest : public ::testing::Test {
  protected:
-  void SetUp() override { logic.Form_Load(); }
-
-  Count& at(int category, int character) {
-    return state.CollectionTable[CountIndex(category, character)];
-  }
-  void press(int character, std::int16_t button, std::int16_t shift = 0) {
-    logic.number_MouseDown(static_cast<std::int16_t>(character), button, shift, 3.5f, 7.25f);
+  void press(int character, int button) {
+    logic.number_MouseDown(static_cast<std::int16_t>(character), static_cast<std::int16_t>(button),
+                           7, 3.5f, 7.25f);  // shift, control and alt change nothing
   }
 
   Module1 state;
-  testing::FakeMainView view;
+  FakeMainView view;
   MainWindowLogic logic{state, view};
 };
 
-TEST_F(MainWindowLogicTest, FormLoadZeroesEveryCountAndNothingElse) {
+TEST_F(MainWindowLogicTest, StartZeroesEveryCountAndCategoriesShowTheirNameAndSixCounts) {
   state.CollectionTable.fill(-7);
   state.CurrentCategory = 9;
   logic.Form_Load();
   EXPECT_EQ(state.CollectionTable, CountTable{});
-  EXPECT_EQ(state.CurrentCategory, 9);
-  EXPECT_TRUE(view.label1.empty() && view.counts.empty());
+  EXPECT_TRUE(state.CurrentCategory == 9 && view.label1.empty() && view.counts.empty());
+
+  for (int i = 0; i < kCountCount; ++i) state.CollectionTable[i] = static_cast<Count>(i - 3);
+  state.CollectionTable[CountIndex(11, 5)] = kCountMin;
+  for (std::int16_t index : {11, -1, 12, -32768}) logic.card_Click(index);  // others are ignored
+  EXPECT_EQ(view.label1, "lucky");
+  EXPECT_EQ(view.counts,
+            (Labels{{0, "63"}, {1, "64"}, {2, "65"}, {3, "66"}, {4, "67"}, {5, "-32768"}}));
 }
 
-TEST_F(MainWindowLogicTest, CategoryShowsItsNameAndSixCountsOthersChangeNothing) {
-  for (std::size_t i = 0; i < state.CollectionTable.size(); ++i)
-    state.CollectionTable[i] = static_cast<Count>(i - 3);
-  at(3, 4) = kCountMax;
-  at(3, 5) = kCountMin;
-  for (int k : {0, 11, 3}) {
-    logic.card_Click(static_cast<std::int16_t>(k));
-    EXPECT_EQ(state.CurrentCategory, k);
-    ASSERT_EQ(view.counts.size(), 6u);
-    for (int j = 0; j < 4; ++j) EXPECT_EQ(view.counts[j], std::to_string(k * 6 + j - 3));
-  }
-  EXPECT_EQ(view.counts[4] + view.counts[5], "32767-32768");
-  for (std::int16_t bad : {-1, 12, -32768, 32767}) logic.card_Click(bad);
-  EXPECT_EQ(state.CurrentCategory, 3);
-  EXPECT_EQ(view.label1, "memoir");
-}
-
-TEST_F(MainWindowLogicTest, PressesEditOnlyTheShownCountOfTheCurrentCategory) {
+TEST_F(MainWindowLogicTest, LeftAddsRightTakesAwayOnTheCurrentCategoryAndLimitsBeep) {
   press(4, kLeftButton);  // before any choice: the first category; the other labels stay blank
-  EXPECT_EQ(view.counts, (std::map<int, std::string>{{4, "1"}}));
+  EXPECT_EQ(view.counts, (Labels{{4, "1"}}));
+  state.CollectionTable[CountIndex(6, 2)] = kCountMax - 1;
+  state.CollectionTable[CountIndex(6, 3)] = kCountMin + 1;
   logic.card_Click(6);
-  press(3, kLeftButton, 7);  // shift, control and alt change nothing
-  press(1, kRightButton, 6);
-  for (int button : {int{kMiddleButton}, 0, 3, 8})
-    press(0, static_cast<std::int16_t>(button));  // middle, or none
-  press(6, kLeftButton);                          // no such character
-  press(-1, kLeftButton);
-  EXPECT_EQ(view.counts, (std::map<int, std::string>{
-                             {0, "0"}, {1, "-1"}, {2, "0"}, {3, "1"}, {4, "0"}, {5, "0"}}));
+  for (int button : {+kLeftButton, +kRightButton, +kRightButton, +kMiddleButton, 0, 3})
+    press(1, button);
+  for (int character : {6, -1}) press(character, kLeftButton);  // no such character
+  for (int turn = 0; turn < 2; ++turn) {                        // up to the limits, then refused
+    press(2, kLeftButton);
+    press(3, kRightButton);
+  }
+  EXPECT_EQ(view.beeps, 2);
+  EXPECT_EQ(view.counts,
+            (Labels{{0, "0"}, {1, "-1"}, {2, "32767"}, {3, "-32768"}, {4, "0"}, {5, "0"}}));
   CountTable expected{};  // category k, character j at k * 6 + j
-  expected[4] = expected[39] = 1;
-  expected[37] = -1;
+  for (auto [at, count] : {std::pair{4, 1}, {37, -1}, {38, kCountMax}, {39, kCountMin}})
+    expected[at] = static_cast<Count>(count);
   EXPECT_EQ(state.CollectionTable, expected);
-  EXPECT_EQ(view.beeps, 0);
 }
 
-TEST_F(MainWindowLogicTest, EditAtTheLimitsIsRefusedWithOneBeep) {
-  at(7, 2) = kCountMax;
-  at(7, 3) = kCountMin;
-  logic.card_Click(7);
-  const int writes = view.countWrites;
+TEST_F(MainWindowLogicTest, ACollectionFileShowsItsPathAndRedrawsOnlyLabelsShowingACount) {
   press(2, kLeftButton);
-  press(3, kRightButton);
-  EXPECT_TRUE(at(7, 2) == kCountMax && at(7, 3) == kCountMin);
-  EXPECT_EQ(view.beeps, 2);
-  EXPECT_EQ(view.countWrites, writes);
-
-  press(2, kRightButton);
-  press(3, kLeftButton);
-  EXPECT_EQ(view.counts[2] + view.counts[3], "32766-32767");
-  press(2, kLeftButton);
-  press(3, kRightButton);
-  EXPECT_EQ(view.counts[2] + view.counts[3], "32767-32768");
-  EXPECT_EQ(view.beeps, 2);
-}
-
-TEST_F(MainWindowLogicTest, RefreshAfterLoadRedrawsOnlyLabelsThatShowACount) {
-  press(2, kLeftButton);  // label 2 shows a count, the others are blank
-  for (std::size_t i = 0; i < state.CollectionTable.size(); ++i)
-    state.CollectionTable[i] = static_cast<Count>(100 + i);
-  logic.refreshShownCounts();
-  EXPECT_EQ(view.counts, (std::map<int, std::string>{{2, "102"}}));
+  for (int i = 0; i < kCountCount; ++i) state.CollectionTable[i] = static_cast<Count>(100 + i);
+  logic.collectionFileChanged("/home/yu/カード.txt");
+  EXPECT_EQ(view.counts, (Labels{{2, "102"}}));
+  EXPECT_EQ(view.filepath, "/home/yu/カード.txt");
 }
 
 }  // namespace

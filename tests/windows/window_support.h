@@ -73,7 +73,7 @@ inline void ClickRow(QAbstractItemView* list, int row, bool twice = false) {
 }
 
 struct UnusedAction : ChooserAction {
-  ActionOutcome run(const std::string&) override { return {}; }
+  Result run(const std::string&) override { return {}; }
 };
 
 struct MessageBoxAnswerer {
