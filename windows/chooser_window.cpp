@@ -149,6 +149,7 @@ void ChooserWindow::beep() {
 
 void ChooserWindow::showMessage(std::string_view title, std::string_view text) {
   QMessageBox box(QMessageBox::Warning, FromUtf8(title), FromUtf8(text), QMessageBox::Ok, this);
+  box.setTextFormat(Qt::PlainText);  // it names a file, whatever its name looks like
   box.exec();
 }
 

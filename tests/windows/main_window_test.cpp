@@ -6,7 +6,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "core/tables.h"
 #include "tests/windows/window_support.h"
+#include "windows/look.h"
 #include "windows/main_window.h"
 
 using namespace kelvara;
@@ -36,9 +38,8 @@ class MainWindowTest : public QObject {
   Module1 state_;
   std::unique_ptr<MainWindow> window_;
 
-  QString count(int j) {
-    return ChildOf<QLabel>(window_.get(), qPrintable(QStringLiteral("la_number_%1").arg(j)))
-        ->text();
+  QString shown(const QString& label) {
+    return Shown(ChildOf<QLabel>(window_.get(), qPrintable(label)));
   }
   QWidget* number(int j) {
     return ChildOf(window_.get(), qPrintable(QStringLiteral("number_%1").arg(j)));
@@ -67,40 +68,56 @@ class MainWindowTest : public QObject {
 
     window_->resize(1000, 700);  // the layout is fixed: nothing moves with the window
     for (const ControlRow& row : kControls) CheckControl(window_.get(), row);
+
+    // Names that look like markup are shown as written.
+    for (const char* name : {"/x/<b>x.txt", "C:\\&lt;x.txt", "a&b.txt", "<!DOCTYPE>.txt"}) {
+      window_->showFilePath(name);
+      QCOMPARE(shown("filepath"), QString::fromUtf8(name));
+    }
   }
 
-  void tabWalksTheFixedOrderAndSpacePressesACategory() {
+  // Tab walks the fixed order; Space or Enter (either key) presses the focused button, Esc none;
+  // a character button edits nothing.
+  void keyboardWalksTheFixedOrderAndPressesOnlyTheFocusedButton() {
     QStringList order;
     for (int i = 0; i < 12; ++i) order << QStringLiteral("card_%1").arg(i);
     for (int j = 0; j < 6; ++j) order << QStringLiteral("number_%1").arg(j);
     order << QStringList{"save", "end", "load", "html", "csv", "card_0"};
-    QCOMPARE(QApplication::focusWidget()->objectName(), order[0]);
+    QCOMPARE(window_->focusWidget()->objectName(), order[0]);
+    QTest::keyClick(window_->focusWidget(), Qt::Key_Space);
+    QCOMPARE(shown("Label1"), QStringLiteral("special"));
     for (int i = 1; i < order.size(); ++i) {
-      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-      QCOMPARE(QApplication::focusWidget()->objectName(), order[i]);
+      QTest::keyClick(window_->focusWidget(), Qt::Key_Escape);
+      QTest::keyClick(window_->focusWidget(), Qt::Key_Tab);
+      QCOMPARE(window_->focusWidget()->objectName(), order[i]);
+      if (order[i] == "end") continue;  // ends the program: the last test
+      QTest::keyClick(window_->focusWidget(), i % 2 ? Qt::Key_Return : Qt::Key_Enter,
+                      i % 2 ? Qt::NoModifier : Qt::KeypadModifier);
+      if (order[i].startsWith("number")) QTest::keyClick(window_->focusWidget(), Qt::Key_Space);
+      if (i < 12) QCOMPARE(shown("Label1"), FromUtf8(kCategoryNames[static_cast<std::size_t>(i)]));
     }
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    QCOMPARE(ChildOf<QLabel>(window_.get(), "Label1")->text(), QStringLiteral("special"));
-    QCOMPARE(count(0), QStringLiteral("0"));
+    QCOMPARE(shown("Label1"), QStringLiteral("special"));
+    QCOMPARE(shown("la_number_2"), QStringLiteral("0"));
+    QStringList opened;
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (window->isVisible() && window != window_.get()) opened << window->objectName();
+    opened.sort();
+    QCOMPARE(opened, (QStringList{"fileopen", "filesave", "savecsv", "savehtml"}));
   }
 
   void onlyMousePressesOnACharacterButtonEditTheShownCategory() {
     QTest::mouseClick(ChildOf(window_.get(), "card_6"), Qt::LeftButton);
     QTest::mouseClick(number(1), Qt::RightButton);
-    QCOMPARE(count(1), QStringLiteral("-1"));
-    QTest::mouseClick(number(1), Qt::LeftButton, Qt::ShiftModifier, QPoint(2, 2));
+    QCOMPARE(shown("la_number_1"), QStringLiteral("-1"));
+    QTest::mouseClick(number(1), Qt::LeftButton);
     QTest::mouseClick(number(1), Qt::LeftButton);
     QTest::mouseClick(number(1), Qt::MiddleButton);
-    QCOMPARE(count(1), QStringLiteral("1"));
+    QCOMPARE(shown("la_number_1"), QStringLiteral("1"));
+    QCOMPARE(state_.CollectionTable[6 * 6 + 1], Count(1));
 
     const QPoint centre = number(3)->mapTo(window_.get(), number(3)->rect().center());
     QTest::mouseDClick(window_->windowHandle(), Qt::LeftButton, {}, centre);
-    QCOMPARE(count(3), QStringLiteral("2"));
-
-    number(2)->setFocus();  // the keyboard presses the button but edits nothing
-    QTest::keyClick(number(2), Qt::Key_Space);
-    QTest::keyClick(number(2), Qt::Key_Return);
-    QCOMPARE(count(2), QStringLiteral("0"));
+    QCOMPARE(shown("la_number_3"), QStringLiteral("2"));
   }
 
   void endExitAndTheCloseBoxEndTheEventLoop_data() {
@@ -108,6 +125,7 @@ class MainWindowTest : public QObject {
     QTest::newRow("end") << 0;
     QTest::newRow("exit") << 1;
     QTest::newRow("close box") << 2;
+    QTest::newRow("Enter on end") << 3;
   }
   void endExitAndTheCloseBoxEndTheEventLoop() {
     QFETCH(int, way);
@@ -116,9 +134,11 @@ class MainWindowTest : public QObject {
     connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
     watchdog.start(5000);
     QTimer::singleShot(0, window_.get(), [this, way] {
-      if (way == 0) QTest::mouseClick(ChildOf(window_.get(), "end"), Qt::LeftButton);
+      QWidget* end = ChildOf(window_.get(), "end");
+      if (way == 0) QTest::mouseClick(end, Qt::LeftButton);
       if (way == 1) window_->findChild<QAction*>(QStringLiteral("exit"))->trigger();
       if (way == 2) window_->close();
+      if (way == 3) QTest::keyClick(end, Qt::Key_Return);
     });
     QCOMPARE(QApplication::exec(), 0);
     for (QWidget* window : QApplication::topLevelWidgets()) QVERIFY(!window->isVisible());

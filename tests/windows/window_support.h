@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -51,6 +52,11 @@ inline void CheckControl(QWidget* window, const ControlRow& row) {
   }
 }
 
+// A label's text as it is drawn: markup, if the label takes its text for markup, is not shown.
+inline QString Shown(QLabel* label) {
+  return QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
+}
+
 template <typename T = QWidget>
 T* ChildOf(QWidget* window, const char* name) {
   T* found = window->findChild<T*>(QString::fromLatin1(name));
@@ -83,7 +89,7 @@ struct MessageBoxAnswerer {
       if (!box || !box->isVisible()) return;
       const bool plain = box->icon() == QMessageBox::Warning && box->buttons().size() == 1;
       seen << (plain ? "" : "(not one OK and an exclamation mark) ") + box->windowTitle() + "\n" +
-                  box->text();
+                  Shown(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")));
       if (QAbstractButton* ok = box->button(QMessageBox::Ok)) QTest::mouseClick(ok, Qt::LeftButton);
       if (box->isVisible()) box->done(QMessageBox::Cancel);
     });
