@@ -17,6 +17,7 @@ class ChooserLogic {
   ChooserLogic(ChooserKind kind, FileSystem& files, ChooserView& view, ChooserAction& action)
       : kind_(kind), files_(files), view_(view), action_(action) {}
 
+  // The handlers keep the names the behaviour is described by (control_Event).
   // A window created afresh: the process's current drive and folder in the lists.
   void Form_Load();
   // The user chose another drive; the drive list already shows it.

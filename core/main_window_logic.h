@@ -17,6 +17,8 @@ class MainWindowLogic {
  public:
   MainWindowLogic(Module1& state, MainView& view) : state_(state), view_(view) {}
 
+  // The handlers keep the names the behaviour is described by (control_Event), and the press
+  // handler its whole argument list, though it never reads the shift state or the position.
   // Runs once before the main window is first shown: every count back to 0.
   void Form_Load();
   // A category button: show its name and six counts, and make it the edited category.

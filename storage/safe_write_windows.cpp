@@ -136,31 +136,36 @@ void RemoveAbandonedTemps(const std::wstring& folder, const std::wstring& target
   for (const std::wstring& temp : temps) RemoveIfAbandoned(temp);
 }
 
-// A fresh temporary file in `folder`, open for writing. It is shared for reading and for the
-// move alone, so no sweep can open it exclusively while its save holds it.
+// A fresh temporary file in `folder`, open for writing, hidden so that a save killed before the
+// sweep leaves nothing in a file list. It is shared for reading and for the move alone, so no
+// sweep can open it exclusively while its save holds it.
 HANDLE CreateTemp(const std::wstring& folder, std::wstring& temp) {
   HANDLE created = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
     temp = folder + fs::path(TempName()).wstring();
     created =
         ::CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
     if (created != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) break;
   }
   return created;
 }
 
-// The old file's attributes and access control list go to the new one, as ReplaceFileW would
-// give them; ReplaceFileW itself is not used, since wine's moves the old file away before the
-// new one is in place, and a save killed in between would lose both. The owner stays the one
-// who saves, as a new file's owner is.
-void KeepMetadata(const std::wstring& old, const std::wstring& temp) {
+// The attributes the file ends with: the old file's, as ReplaceFileW would keep them, or a new
+// file's; never the temporary file's hidden one.
+DWORD FinalAttributes(const std::wstring& old, bool exists) {
   constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  const DWORD attributes = ::GetFileAttributesW(old.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kKept) != 0) {
-    ::SetFileAttributesW(temp.c_str(), attributes & kKept);
-  }
+  const DWORD attributes = exists ? ::GetFileAttributesW(old.c_str()) : INVALID_FILE_ATTRIBUTES;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FILE_ATTRIBUTE_ARCHIVE;
+  return (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL;
+}
+
+// The old file's access control list goes to the new one, as ReplaceFileW would give it;
+// ReplaceFileW itself is not used, since wine's moves the old file away before the new one is
+// in place, and a save killed in between would lose both. The owner stays the one who saves,
+// as a new file's owner is.
+void KeepMetadata(const std::wstring& old, const std::wstring& temp) {
   DWORD size = 0;
   ::GetFileSecurityW(old.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &size);
   std::vector<char> descriptor(size);
@@ -221,6 +226,9 @@ Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
   DWORD error = WriteAll(file.get(), bytes);
   if (error == 0 && !::FlushFileBuffers(file.get())) error = ::GetLastError();
   if (error == 0 && exists) KeepMetadata(final, temp);
+  if (error == 0 && !::SetFileAttributesW(temp.c_str(), FinalAttributes(final, exists))) {
+    error = ::GetLastError();
+  }
   if (error == 0) error = MoveOver(temp, final);
   if (error != 0) {
     FILE_DISPOSITION_INFO dispose{TRUE};

@@ -64,9 +64,9 @@ ChooserWindow::ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> ac
   setAttribute(Qt::WA_DeleteOnClose);
   setFixedSize(401, 348);  // 6015 x 5220 twips
 
-  label1_ = MakeLabel(this, QStringLiteral("Label1"), QString::fromLatin1(look.caption),
-                      TwipsRect(120, 120, 3135, 615));
-  StyleLabel(label1_, JapaneseFont(14.25), kBlue);
+  QLabel* heading = MakeLabel(this, QStringLiteral("Label1"), QString::fromLatin1(look.caption),
+                              TwipsRect(120, 120, 3135, 615));
+  StyleLabel(heading, JapaneseFont(14.25), kBlue);
 
   drive1_ = new QComboBox(this);
   drive1_->setObjectName(QStringLiteral("Drive1"));
@@ -149,6 +149,7 @@ void ChooserWindow::beep() {
 
 void ChooserWindow::showMessage(std::string_view title, std::string_view text) {
   QMessageBox box(QMessageBox::Warning, FromUtf8(title), FromUtf8(text), QMessageBox::Ok, this);
+  box.setTextFormat(Qt::PlainText);  // it names a file, whatever its name looks like
   box.exec();
 }
 

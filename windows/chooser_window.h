@@ -9,7 +9,6 @@
 #include "chooser/file_system.h"
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QListView;
 class QPushButton;
@@ -49,7 +48,6 @@ class ChooserWindow : public QWidget, public ChooserView {
   std::unique_ptr<ChooserAction> action_;
   ChooserLogic logic_;
 
-  QLabel* label1_ = nullptr;
   QComboBox* drive1_ = nullptr;
   FileListModel* files_ = nullptr;
   QListView* file1_ = nullptr;

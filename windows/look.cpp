@@ -1,12 +1,31 @@
 #include "windows/look.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
 #include <QStringList>
 
 namespace kelvara {
+namespace {
+
+// Enter presses the button that has the focus, and no other: the button is neither default nor
+// auto-default (which would make it the window's default while it has the focus, and draw it
+// so). A plain push button leaves Enter to the platform's theme, and most take Space alone.
+class CommandButton final : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+      return QPushButton::keyPressEvent(event);
+    if (!event->isAutoRepeat()) click();
+  }
+};
+
+}  // namespace
 
 QRect TwipsRect(int left, int top, int width, int height) {
   return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
@@ -55,6 +74,7 @@ void StyleLabel(QWidget* label) {
   if (auto* text = qobject_cast<QLabel*>(label)) {
     text->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     text->setFrameShape(QFrame::NoFrame);
+    text->setTextFormat(Qt::PlainText);  // a name that looks like markup is shown as written
   }
   label->setFocusPolicy(Qt::NoFocus);
 }
@@ -69,7 +89,7 @@ std::string ToUtf8(const QString& text) {
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption,
                         const QRect& geometry) {
-  auto* button = new QPushButton(caption, parent);
+  auto* button = new CommandButton(caption, parent);
   button->setObjectName(name);
   button->setGeometry(geometry);
   button->setFocusPolicy(Qt::StrongFocus);

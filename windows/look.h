@@ -33,7 +33,8 @@ inline const QColor kRed(255, 0, 0);
 inline const QColor kBlack(0, 0, 0);
 inline const QColor kWindowGrey(192, 192, 192);
 
-// Labels are opaque on the button-face colour, left-aligned, without a border.
+// Labels are opaque on the button-face colour, left-aligned, without a border, and show their
+// text as it is written.
 void StyleLabel(QWidget* label, const QFont& font, const QColor& textColor);
 void StyleLabel(QWidget* label);
 

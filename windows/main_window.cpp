@@ -115,20 +115,20 @@ void MainWindow::ver_Click() {
 }
 
 void MainWindow::buildLabels(QWidget* client) {
-  image1_ = new QLabel(client);
-  image1_->setObjectName(QStringLiteral("Image1"));
-  image1_->setGeometry(TwipsRect(0, 0, 6000, 900));
-  image1_->setPixmap(BannerPixmap(devicePixelRatioF()));
-  image1_->setFocusPolicy(Qt::NoFocus);
+  auto* banner = new QLabel(client);
+  banner->setObjectName(QStringLiteral("Image1"));
+  banner->setGeometry(TwipsRect(0, 0, 6000, 900));
+  banner->setPixmap(BannerPixmap(devicePixelRatioF()));
+  banner->setFocusPolicy(Qt::NoFocus);
 
   filepath_ =
       MakeLabel(client, QStringLiteral("filepath"), QString(), TwipsRect(240, 2760, 9495, 375));
   StyleLabel(filepath_, JapaneseFont(12), kBlue);
-  label1_ = MakeLabel(client, QStringLiteral("Label1"), QString(), TwipsRect(240, 3360, 2775, 375));
-  StyleLabel(label1_, JapaneseFont(14.25), kBlue);
-  label2_ =
-      MakeLabel(client, QStringLiteral("Label2"), QStringLiteral("右クリックでカウントが減るの"),
-                TwipsRect(240, 4080, 5295, 255));
+  categoryName_ =
+      MakeLabel(client, QStringLiteral("Label1"), QString(), TwipsRect(240, 3360, 2775, 375));
+  StyleLabel(categoryName_, JapaneseFont(14.25), kBlue);
+  MakeLabel(client, QStringLiteral("Label2"), QStringLiteral("右クリックでカウントが減るの"),
+            TwipsRect(240, 4080, 5295, 255));
 
   // Nine count labels under the character buttons; 6..8 continue the row and stay blank.
   for (int i = 0; i < static_cast<int>(countLabels_.size()); ++i) {
@@ -203,7 +203,7 @@ void MainWindow::chainTabOrder() {
 }
 
 void MainWindow::showCategoryName(std::string_view name) {
-  label1_->setText(FromUtf8(name));
+  categoryName_->setText(FromUtf8(name));
 }
 
 void MainWindow::showCount(int label, std::string_view text) {

@@ -48,7 +48,8 @@ class MainWindow : public QMainWindow, public MainView {
   void chainTabOrder();
   void sizeClientArea();
 
-  // The commands that open the secondary windows, one window of each kind at a time.
+  // The commands that open the secondary windows, one window of each kind at a time; like every
+  // handler they keep the names the behaviour is described by (control_Event).
   void save_Click() { openChooser(ChooserKind::filesave); }
   void load_Click() { openChooser(ChooserKind::fileopen); }
   void html_Click() { openChooser(ChooserKind::savehtml); }
@@ -65,10 +66,8 @@ class MainWindow : public QMainWindow, public MainView {
   std::array<QPointer<ChooserWindow>, 4> choosers_;
   QPointer<AboutWindow> about_;
 
-  QLabel* image1_ = nullptr;
   QLabel* filepath_ = nullptr;
-  QLabel* label1_ = nullptr;
-  QLabel* label2_ = nullptr;
+  QLabel* categoryName_ = nullptr;
   std::array<QPushButton*, kCategoryCount> cards_{};
   std::array<QPushButton*, kCharacterCount> numbers_{};
   std::array<QLabel*, 9> countLabels_{};

@@ -4,11 +4,26 @@
 
 #include <QGuiApplication>
 #include <QWidget>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 
 #include "windows/task_bar.h"
-#include "windows/xcb_atom.h"
 
 namespace kelvara {
+namespace {
+
+// The X server's atom of `name`, or XCB_ATOM_NONE when it gives none.
+xcb_atom_t XcbAtom(xcb_connection_t* connection, const char* name) {
+  const xcb_intern_atom_cookie_t cookie =
+      xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+  const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  std::free(reply);
+  return atom;
+}
+
+}  // namespace
 
 void KeepOffTaskBar(QWidget* window) {
   if (QGuiApplication::platformName() != QLatin1String("xcb")) return;

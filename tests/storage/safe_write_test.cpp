@@ -8,6 +8,9 @@
 // After windows.h, which they need.
 #include <aclapi.h>
 #include <sddl.h>
+
+#include <atomic>
+#include <thread>
 #else
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -176,10 +179,26 @@ std::wstring Dacl(const fs::path& file) {
   return written;
 }
 
-TEST(WriteFileSafelyOnWindows, ReplacedFileKeepsItsAttributesAndSecurity) {
+TEST(WriteFileSafelyOnWindows, TemporaryIsHiddenAndTheFileKeepsItsAttributesAndSecurity) {
   ScratchFolder folder;
   const fs::path target = folder / "cards.csv";
+  // A long save's temporary file, seen while it is written, is hidden; the saved file is not.
+  std::atomic<bool> saved = false;
+  std::thread save([&] {
+    EXPECT_TRUE(WriteFileSafely(target, std::string(std::size_t{64} << 20, '1')).ok);
+    saved = true;
+  });
+  DWORD temp = 0;
+  for (WIN32_FIND_DATAW found{}; !saved && temp == 0;) {
+    const HANDLE search = ::FindFirstFileW((folder.path() / L".kelvara-*.tmp").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE && ::FindClose(search)) temp = found.dwFileAttributes;
+  }
+  save.join();
+  EXPECT_NE(temp & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
   Put(target, kOld);
+  ASSERT_TRUE(WriteFileSafely(target, "2\r\n").ok);
+  EXPECT_EQ(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
   ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
   PSECURITY_DESCRIPTOR own = nullptr;  // a list of its own, nothing inherited from the folder
   ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
