@@ -3,13 +3,17 @@
 
 KELVARA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 
-# The packages every build needs. The tests also compile the Windows resource script with the
-# cross windres (which preprocesses with the cross gcc and its windows.h), and redraw the
-# artwork with the generator's fonts to check the committed pictures. libxcb1-dev: the chooser
-# windows' task-bar hint on X11; xvfb and xauth: the test of that hint.
-KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libgmock-dev
-  fonts-ipafont-gothic fonts-dejavu-core binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32
-  mingw-w64-x86-64-dev libxcb1-dev xvfb xauth x11-utils)
+# What building and running kelvara needs. libxcb1-dev: the chooser windows' task-bar hint on X11;
+# the font: the Japanese captions.
+KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev fonts-ipafont-gothic)
+
+# What the tests add (./scripts/test installs them). The tests compile the Windows resource
+# script with the cross windres (which preprocesses with the cross gcc and its windows.h), and
+# redraw the artwork with the generator's fonts to check the committed pictures. xvfb, xauth and
+# x11-utils: the task-bar hint's test, on an X server of its own. The benchmarks are built too,
+# so that they keep compiling.
+KELVARA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
+  binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev xvfb xauth x11-utils)
 
 # What the benchmarks add: Google Benchmark to build them, hyperfine and GNU time to time the
 # start-up and measure its memory.

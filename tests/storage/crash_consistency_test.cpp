@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <random>
 #include <stdexcept>
 #include <thread>
@@ -47,15 +48,21 @@ Process Start(const fs::path& folder, const std::string& file, long first, long 
   program.resize(::GetModuleFileNameW(nullptr, program.data(), MAX_PATH));
   program = fs::path(program).replace_filename(L"save_loop.exe").native();
   const Process process = ::_wspawnv(_P_NOWAIT, program.c_str(), argv.data());
-  const bool started = process != -1;
+  const int error = errno;
+  const unsigned long code = ::GetLastError();
+  // The C library's error and the system's own code: what a failed start was.
+  const std::string why =
+      process == -1 ? "errno " + std::to_string(error) + ", system error " + std::to_string(code)
+                    : "";
 #else
   Process process = 0;
-  const bool started = ::posix_spawn(&process, KELVARA_SAVE_LOOP, nullptr, nullptr,
-                                     const_cast<char* const*>(argv.data()), environ) == 0;
+  const int error = ::posix_spawn(&process, KELVARA_SAVE_LOOP, nullptr, nullptr,
+                                  const_cast<char* const*>(argv.data()), environ);
+  const std::string why = error != 0 ? std::strerror(error) : "";
 #endif
   fs::current_path(previous);
   // Never handed to Stop: a kill of -1 would reach every process of this user.
-  if (!started) throw std::runtime_error("the save loop did not start");
+  if (!why.empty()) throw std::runtime_error("the save loop did not start: " + why);
   return process;
 }
 
