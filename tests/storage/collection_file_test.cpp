@@ -97,7 +97,10 @@ TEST(ReadCollection, EachFaultNamesPathItemLineAndContentShortened) {
        first + replaced + replaced + "1?」は数じゃないよ"},
       {x19 + "\xE3\x81", first + x19 + replaced + "…」は数じゃないよ"},
   };
-  for (const auto& [text, reason] : cases) EXPECT_EQ(Read(text).reason, kHead + reason + "）");
+  for (const auto& [text, reason] : cases) {
+    EXPECT_EQ(Read(text).reason, kHead + reason + "）");
+    EXPECT_EQ(Read(text).table, CountTable{}) << "a refused file hands back no table";
+  }
   for (const char* notNumber : {"1.5", "+1", "1 2", "0x10", "--1", "-", "1e3", "１"})
     EXPECT_EQ(Read(notNumber).reason, kHead + first + notNumber + "」は数じゃないよ）");
 }
