@@ -95,18 +95,23 @@ TEST(SafeWriteCrash, SavesAtOnceKilledAtRandomAllSucceedAndLeaveWholeFiles) {
   testing::ScratchFolder folder;
   std::mt19937 random(20261206);
   std::uniform_int_distribution<int> delayMicros(0, 10000);
-  // Wine starts processes slowly: as many rounds as a minute takes there.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  int killsDuringAWrite = 0, round = 1;
-  for (; round <= 100 && std::chrono::steady_clock::now() < deadline; ++round) {
+#ifdef _WIN32
+  constexpr int kRounds = 25;  // wine starts processes slowly
+#else
+  constexpr int kRounds = 100;
+#endif
+  int killsDuringAWrite = 0;
+  for (int round = 1; round <= kRounds; ++round) {
     const auto bothWhole = [&] {
       return WholeFromRound(folder / "a.txt", round) && WholeFromRound(folder / "b.txt", round);
     };
     std::vector<Process> loops;
     for (const char* file : {"a.txt", "a.txt", "b.txt"})
       loops.push_back(Start(folder.path(), file, round));
-    // Killed once each file holds a save of this round, at a random moment after.
-    for (int wait = 0; wait < 100'000 && !bothWhole(); ++wait)
+    // Killed once each file holds a save of this round, at a random moment after. However
+    // slowly a loaded machine starts them; the bound only ends a wait for a loop that failed.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!bothWhole() && std::chrono::steady_clock::now() < giveUp)
       std::this_thread::sleep_for(std::chrono::microseconds(100));
     std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(random)));
     for (const Process loop : loops) ASSERT_EQ(Stop(loop), kKilled) << "a save failed";
@@ -115,7 +120,6 @@ TEST(SafeWriteCrash, SavesAtOnceKilledAtRandomAllSucceedAndLeaveWholeFiles) {
     ASSERT_LE(temps, 3);
     killsDuringAWrite += temps;
   }
-  EXPECT_GT(round, 20);
   EXPECT_GT(killsDuringAWrite, 0);
 }
 
