@@ -90,8 +90,7 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   }
 
   testing::ScratchFolder folder;
-  std::string working = at("home"), workingRoot = at("");  // the drive holding it
-  std::string typed, selected, openFolder;
+  std::string working = at("home"), workingRoot = at(""), typed, selected, openFolder;
   std::size_t drive = 99;
   std::vector<FolderRow> rows;
   Texts files, events, changed;  // changed: what `filepath` was told, and the last count then
@@ -158,12 +157,14 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
   EXPECT_TRUE(state.CollectionTable == saved);  // saved, loaded, then kept through a failed load
   EXPECT_EQ(changed, Texts(2, at("home/カード 1.txt") + " 7"));  // the save and the load
 #ifndef _WIN32
-  // A folder that refuses a new file is the cause, even where the file itself may be written.
-  testing::Put(folder / "home" / "b" / "x", "x");
-  fs::permissions(folder / "home" / "b" / "x", fs::perms::all);
+  // A folder that refuses a new file is the cause, even where the file itself may be written;
+  // a name's bytes that are not UTF-8 show as U+FFFD.
+  testing::Put(folder / "home" / "b" / "\xFF", "x");
+  fs::permissions(folder / "home" / "b" / "\xFF", fs::perms::all);
   testing::RunAsOrdinaryUser([&] {
-    act(ChooserKind::filesave, "b/x");
-    EXPECT_TRUE(events.at(0).ends_with("（このフォルダには新しいファイルを作れないよ）"));
+    act(ChooserKind::filesave, "b/\xFF");
+    EXPECT_TRUE(events.at(0).ends_with(
+        "b/\xEF\xBF\xBD」に保存できなかったよ（このフォルダには新しいファイルを作れないよ）"));
   });
 #endif
 }
