@@ -142,8 +142,7 @@ TEST(LoadCollectionFile, EachMissingWrongOrForbiddenPathSaysWhyInWordsForBothSys
       {"/proc/self/mem", "読んでる途中でエラーが起きたよ"},
 #endif
   };
-  for (const auto& [path, reason] : cases)
-    EXPECT_EQ(LoadCollectionFile(path).reason, reason);
+  for (const auto& [path, reason] : cases) EXPECT_EQ(LoadCollectionFile(path).reason, reason);
 #ifndef _WIN32
   ::alarm(0);
 #endif
