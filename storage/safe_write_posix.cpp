@@ -199,7 +199,7 @@ void CopyExtendedAttributes(int folder, const std::string& name, int temp) {
 // A file system that cannot hold or change a mode, an owner or an attribute (FAT or exFAT on
 // a USB stick, a FUSE driver) refuses with these; the bytes matter more, so the save goes on.
 bool CannotHoldMetadata(int error) {
-  return error == EPERM || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP;
+  return error == EPERM || error == ENOSYS || error == EOPNOTSUPP;  // ENOTSUP is the same here
 }
 
 // The new file takes the old one's owner, group and attributes where this process may give
