@@ -44,12 +44,7 @@ class ScratchFolder {
     fs::permissions(path_, fs::perms::all);
   }
   ~ScratchFolder() {
-    // Tests lock folders and make files read-only; open them again so that everything can go.
     std::error_code ignored;
-    for (auto entry = fs::recursive_directory_iterator(path_, ignored);
-         entry != fs::recursive_directory_iterator(); entry.increment(ignored)) {
-      fs::permissions(entry->path(), fs::perms::all, ignored);
-    }
     fs::remove_all(path_, ignored);
   }
   ScratchFolder(const ScratchFolder&) = delete;
@@ -90,30 +85,20 @@ inline void ExpectFailedAndUntouched(const Result& result, std::string_view reas
   EXPECT_EQ(Names(target.parent_path()), std::vector<std::string>{Utf8FromPath(target.filename())});
 }
 
-// Holds an existing file open: under an exclusive lock on POSIX, sharing nothing on Windows.
-class HeldFile {
- public:
+// Holds an existing file open as another program would: sharing nothing on Windows, under an
+// exclusive lock on POSIX.
+struct HeldFile {
   explicit HeldFile(const fs::path& file) {
 #ifdef _WIN32
-    descriptor_ = ::_wsopen(file.c_str(), _O_RDONLY | _O_NOINHERIT, _SH_DENYRW);
+    EXPECT_NE(descriptor = ::_wsopen(file.c_str(), _O_RDONLY, _SH_DENYRW), -1) << file;
 #else
-    descriptor_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    EXPECT_EQ(::flock(descriptor_, LOCK_EX), 0) << file;
+    EXPECT_EQ(::flock(descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC), LOCK_EX), 0) << file;
 #endif
-    EXPECT_GE(descriptor_, 0) << file;
   }
   ~HeldFile() {
-#ifdef _WIN32
-    if (descriptor_ >= 0) ::_close(descriptor_);
-#else
-    if (descriptor_ >= 0) ::close(descriptor_);
-#endif
+    ::close(descriptor);
   }
-  HeldFile(const HeldFile&) = delete;
-  HeldFile& operator=(const HeldFile&) = delete;
-
- private:
-  int descriptor_ = -1;
+  int descriptor = -1;
 };
 
 #ifndef _WIN32

@@ -25,6 +25,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "storage/collection_file.h"
 #include "storage/reasons.h"
 #include "tests/storage/file_system_helpers.h"
 
@@ -72,51 +73,75 @@ using Listing = std::vector<std::string>;
 // Names of the form the save's temporary files have.
 const std::string kAbandoned = ".kelvara-0123456789abcdef.tmp";
 const std::string kInUse = ".kelvara-fedcba9876543210.tmp";
+const std::string kTempForm = ".kelvara-00000000000000ff.tmp";
 
-TEST(WriteFileSafely, WritesTheBytesExactlyRefusesWhatCannotBeAFileAndSweepsOnlyWhenItSaves) {
+// A path that leads to no file a save may replace, or a load may read, says why; nothing changes.
+TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   ScratchFolder folder;
   fs::create_directory(folder / "cards");
   Put(folder / "plain", kOld);
-  Put(folder / kAbandoned, "half");
-  Put(folder / kInUse, "being written");
-  Put(folder / ".kelvara-notes.tmp", "not ours");  // looks alike, but is no temporary name
-  const testing::HeldFile held(folder / kInUse);   // as a save in another process holds it
+  Put(folder / kAbandoned, "half");  // a refused save sweeps nothing
 #ifdef _WIN32
   const std::string throughAFile(kReasonFolderMissing);
   const std::string tooLong = ReasonForWindowsError(206);  // ERROR_FILENAME_EXCED_RANGE
 #else
-  const std::string throughAFile = ReasonForErrno(ENOTDIR);
+  const std::string throughAFile = ReasonForErrno(ENOTDIR), loop = ReasonForErrno(ELOOP);
   const std::string tooLong = ReasonForErrno(ENAMETOOLONG);
-  // Named like temporaries, a pipe the sweep must not wait on and another user's file.
-  ASSERT_EQ(::mkfifo((folder / ".kelvara-00000000000000aa.tmp").c_str(), 0666), 0);
-  Put(folder / ".kelvara-00000000000000bb.tmp", "theirs");
-  ASSERT_EQ(::chown((folder / ".kelvara-00000000000000bb.tmp").c_str(), 12345, 12345), 0);
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
   fs::create_symlink("pipe", folder / "pipe link");
   fs::create_symlink("loop-b", folder / "loop-a");
   fs::create_symlink("loop-a", folder / "loop-b");
-  fs::create_symlink(kAbandoned, folder / "to a temporary");
+  fs::create_symlink(kTempForm, folder / "to a temporary");
+  ::alarm(20);  // a load that waits for a writer on the pipe ends the test here
 #endif
-  const std::pair<fs::path, std::string> cases[] = {
-      {folder / "cards", std::string(kReasonIsFolder)},
-      {folder.path() / "", std::string(kReasonNoName)},
-      {folder / "gone" / "cards", std::string(kReasonFolderMissing)},
-      {folder / "plain" / "cards", throughAFile},
-      {folder / std::string(300, 'n'), tooLong},
+  const std::string notFound = "ファイルが見つからないよ", notPlain(kReasonNotPlainFile);
+  const std::tuple<fs::path, std::string, std::string> cases[] = {
+      // on a save, on a load
+      {folder / "cards", std::string(kReasonIsFolder), std::string(kReasonIsFolder)},
+      {folder.path() / "", std::string(kReasonNoName), std::string(kReasonNoFileSelected)},
+      {folder / "gone" / "cards", std::string(kReasonFolderMissing), notFound},
+      {folder / "plain" / "cards", throughAFile, throughAFile},
+      {folder / std::string(300, 'n'), tooLong, tooLong},
       // A saved file of that name would be swept away by the next save beside it.
-      {folder / ".kelvara-00000000000000ff.tmp", std::string(kReasonTempName)},
+      {folder / kTempForm, std::string(kReasonTempName), notFound},
 #ifndef _WIN32
-      {folder / "to a temporary", std::string(kReasonTempName)},
-      {folder / "loop-a", ReasonForErrno(ELOOP)},
-      {folder / "pipe", std::string(kReasonNotPlainFile)},
-      {folder / "pipe link", std::string(kReasonNotPlainFile)},
+      {folder / "to a temporary", std::string(kReasonTempName), notFound},
+      {folder / "loop-a", loop, loop},
+      {folder / "pipe", notPlain, notPlain},
+      {folder / "pipe link", notPlain, notPlain},
 #endif
   };
   const Listing before = Names(folder.path());
-  for (const auto& [target, reason] : cases)
-    EXPECT_EQ(WriteFileSafely(target, "1\r\n").reason, reason) << target;
+  for (const auto& [path, onSave, onLoad] : cases) {
+    EXPECT_EQ(WriteFileSafely(path, "1\r\n").reason, onSave) << path;
+    EXPECT_EQ(LoadCollectionFile(path).reason, onLoad) << path;
+  }
   EXPECT_EQ(Names(folder.path()), before);
+#ifndef _WIN32
+  // A read error: this process's memory is unmapped at the file's start.
+  EXPECT_EQ(LoadCollectionFile("/proc/self/mem").reason, "読んでる途中でエラーが起きたよ");
+  ::alarm(0);
+#endif
+  // The same words on both systems; the unforeseen give the number to look up.
+  EXPECT_EQ(ReasonForWindowsError(5), ReasonForErrno(EACCES));
+  EXPECT_EQ(ReasonForWindowsError(112), ReasonForErrno(ENOSPC));
+  EXPECT_EQ(ReasonForErrno(4242), "思わぬエラー、番号 4242 だよ");
+  EXPECT_EQ(ReasonForWindowsError(4242), "思わぬエラー、Windows の番号 4242 だよ");
+}
 
+TEST(WriteFileSafely, WritesTheBytesExactlyAndSweepsOnlyTemporariesNoSaveHolds) {
+  ScratchFolder folder;
+  Put(folder / kAbandoned, "half");
+  Put(folder / kInUse, "being written");
+  Put(folder / ".kelvara-notes.tmp", "not ours");  // looks alike, but is no temporary name
+  const testing::HeldFile held(folder / kInUse);   // as a save in another process holds it
+#ifndef _WIN32
+  // Named like temporaries, a pipe the sweep must not wait on and another user's file.
+  ASSERT_EQ(::mkfifo((folder / ".kelvara-00000000000000aa.tmp").c_str(), 0666), 0);
+  Put(folder / ".kelvara-00000000000000bb.tmp", "theirs");
+  ASSERT_EQ(::chown((folder / ".kelvara-00000000000000bb.tmp").c_str(), 12345, 12345), 0);
+#endif
+  const Listing before = Names(folder.path());
   ASSERT_TRUE(WriteFileSafely(folder / "cards.txt", std::string(100'000, '7')).ok);
   EXPECT_EQ(Contents(folder / "cards.txt"), std::string(100'000, '7'));
   // Nothing of a longer file stays behind; line ends are never doubled.
@@ -139,6 +164,7 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFile) {
   // Open in another program (a spreadsheet showing the export).
   const Result whileHeld = [&] {
     const testing::HeldFile held(target);
+    EXPECT_EQ(LoadCollectionFile(target).reason, ReasonForWindowsError(ERROR_SHARING_VIOLATION));
     return WriteFileSafely(target, "1\r\n");
   }();
   testing::ExpectFailedAndUntouched(whileHeld, noAccess, target);
