@@ -37,7 +37,6 @@ TEST(LoadCollectionFile, EveryAcceptedFormLoadsTheSameTableThatWritesOneCrLfLine
   std::string sixToALine;
   for (int n = 1; n <= kCountCount; ++n) sixToALine += std::to_string(n) + (n % 6 ? "," : "\r\n");
   const std::pair<const char*, std::string> forms[] = {
-      {"CR LF lines", Items("\r\n", "\r\n")},
       {"LF lines", Items("\n", "\n")},
       {"CR lines", Items("\r", "\r")},
       {"no last line end", Items("\r\n")},
@@ -59,8 +58,6 @@ TEST(LoadCollectionFile, EveryAcceptedFormLoadsTheSameTableThatWritesOneCrLfLine
     EXPECT_TRUE(loaded.ok) << name << loaded.reason;
     EXPECT_EQ(loaded.table, OneToSeventyTwo()) << name;
   }
-  const CountTable extremes = Read("-32768,32767," + Items(",").substr(4)).table;
-  EXPECT_EQ(CollectionFileBytes(extremes).substr(0, 15), "-32768\r\n32767\r\n");
 }
 
 TEST(ReadCollection, EachFaultNamesItemLineAndContentShortened) {
@@ -82,8 +79,6 @@ TEST(ReadCollection, EachFaultNamesItemLineAndContentShortened) {
        first + "あいうえおかきくけこさしすせそたちつてと…」は数じゃないよ"},
       {std::string("1\0002\x1B", 4), first + "1?2?」は数じゃないよ"},
       {"\xEF\xBB\x31\r\n", first + replaced + replaced + "1」は数じゃないよ"},
-      {std::string("\xFF\xFE\x31\x00\r\x00", 6),
-       first + replaced + replaced + "1?」は数じゃないよ"},
       {x19 + "\xE3\x81", first + x19 + replaced + "…」は数じゃないよ"},
   };
   for (const auto& [text, reason] : cases) {
