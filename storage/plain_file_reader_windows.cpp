@@ -15,7 +15,10 @@ PlainFileReader::PlainFileReader(const std::filesystem::path& path)
   const HANDLE file = reinterpret_cast<HANDLE>(handle_);
   BY_HANDLE_FILE_INFORMATION information{};
   if (file == INVALID_HANDLE_VALUE) {
-    failure_ = ReasonForWindowsError(::GetLastError());
+    const DWORD error = ::GetLastError();
+    // "CON" where the process has no console: a device that does not even open.
+    failure_ = error == ERROR_INVALID_HANDLE ? std::string(kReasonNotPlainFile)
+                                             : ReasonForWindowsError(error);
   } else if (::GetFileType(file) != FILE_TYPE_DISK) {
     failure_ = kReasonNotPlainFile;  // a pipe, a console, a device
   } else if (!::GetFileInformationByHandle(file, &information)) {
