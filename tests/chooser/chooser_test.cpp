@@ -174,8 +174,6 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
 
 TEST(FolderChain, ListsTheRootThenEveryAncestorDownToTheFolder) {
   EXPECT_EQ(FolderChain("/a//b/", '/'), (Texts{"/", "/a", "/a/b"}));
-  EXPECT_EQ(FolderChain("D:\\カード\\2024", '\\'),
-            (Texts{"D:\\", "D:\\カード", "D:\\カード\\2024"}));
 }
 
 #ifdef _WIN32
