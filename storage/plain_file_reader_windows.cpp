@@ -15,10 +15,7 @@ PlainFileReader::PlainFileReader(const std::filesystem::path& path)
   const HANDLE file = reinterpret_cast<HANDLE>(handle_);
   BY_HANDLE_FILE_INFORMATION information{};
   if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = ::GetLastError();
-    // "CON" where the process has no console: a device that does not even open.
-    failure_ = error == ERROR_INVALID_HANDLE ? std::string(kReasonNotPlainFile)
-                                             : ReasonForWindowsError(error);
+    failure_ = ReasonForWindowsError(::GetLastError());
   } else if (::GetFileType(file) != FILE_TYPE_DISK) {
     failure_ = kReasonNotPlainFile;  // a pipe, a console, a device
   } else if (!::GetFileInformationByHandle(file, &information)) {

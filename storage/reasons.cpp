@@ -109,6 +109,7 @@ constexpr Reason kWindowsReasons[] = {
     {2, kNotFound},             // ERROR_FILE_NOT_FOUND
     {3, kReasonFolderMissing},  // ERROR_PATH_NOT_FOUND
     {5, kNoAccess},             // ERROR_ACCESS_DENIED
+    {6, kReasonNotPlainFile},   // ERROR_INVALID_HANDLE: "CON" with no console
     {19, kReadOnly},            // ERROR_WRITE_PROTECT
     {21, kNotReady},            // ERROR_NOT_READY
     {23, kIo},                  // ERROR_CRC

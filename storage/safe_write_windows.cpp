@@ -72,8 +72,6 @@ DWORD FinalTarget(const fs::path& target, std::wstring& final, bool& exists) {
   exists = file.valid();
   if (!exists) {
     const DWORD error = ::GetLastError();
-    // "CON" where the process has no console: a device that does not even open.
-    if (error == ERROR_INVALID_HANDLE) return ERROR_BAD_DEV_TYPE;
     if (error != ERROR_FILE_NOT_FOUND) return error;
     // A link leading nowhere: the move would replace the link itself.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());

@@ -83,17 +83,17 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   fs::create_directory(folder / "cards");
   Put(folder / "plain", kOld);
   Put(folder / kAbandoned, "half");  // a refused save sweeps nothing
+  const std::string notFound = "ファイルが見つからないよ", notPlain(kReasonNotPlainFile);
 #ifdef _WIN32
   const std::string throughAFile(kReasonFolderMissing), goneFolder(kReasonFolderMissing);
   const std::string forbidden = ReasonForWindowsError(123);  // ERROR_INVALID_NAME
 #else
-  const std::string throughAFile = ReasonForErrno(ENOTDIR), goneFolder = "ファイルが見つからないよ";
+  const std::string throughAFile = ReasonForErrno(ENOTDIR), goneFolder = notFound;
   const std::string tooLong = ReasonForErrno(ENAMETOOLONG);
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
   fs::create_symlink(kTempForm, folder / "to a temporary");
   ::alarm(20);  // a load that waits for a writer on the pipe ends the test here
 #endif
-  const std::string notFound = "ファイルが見つからないよ", notPlain(kReasonNotPlainFile);
   const std::tuple<fs::path, std::string, std::string> cases[] = {
       // on a save, on a load
       {folder / "cards", std::string(kReasonIsFolder), std::string(kReasonIsFolder)},
