@@ -1,5 +1,7 @@
 // kelvara as it starts, ended once its main window is shown. With --save, its "save" button is
-// clicked at once and the end waits for that chooser window, shown on the working folder.
+// clicked at once and the end waits for that chooser window, shown on the working folder with
+// its lists full.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QPushButton>
 #include <cstring>
@@ -16,6 +18,10 @@ int main(int argc, char* argv[]) {
     program.mainWindow().findChild<QPushButton*>(QStringLiteral("save"))->click();
     shown = kelvara::bench::TopLevel("filesave");
     if (!shown) return 1;
+    // The folder is read off the window thread: the lists fill a moment after the window shows.
+    auto* files = shown->findChild<QAbstractItemView*>(QStringLiteral("File1"));
+    if (!kelvara::bench::WaitUntil([files] { return files->model()->rowCount() > 0; }, 60'000))
+      return 1;
   }
   const kelvara::bench::ExitWhenShown exit(shown);
   return QApplication::exec();

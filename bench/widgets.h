@@ -34,16 +34,24 @@ inline QWidget* TopLevel(const char* name) {
   return nullptr;
 }
 
+// Runs the event loop until `done` holds; false if that takes more than `milliseconds`.
+template <typename Done>
+bool WaitUntil(Done done, int milliseconds = 5000) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!done() && !deadline.hasExpired()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+  }
+  return done();
+}
+
 // Shows the window and runs the event loop until the platform has exposed it and it has
 // painted. False if that takes more than five seconds.
 inline bool Shown(QWidget& window) {
   window.show();
-  QDeadlineTimer deadline(5000);
-  while (!(window.windowHandle() && window.windowHandle()->isExposed()) && !deadline.hasExpired()) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
+  const bool exposed =
+      WaitUntil([&window] { return window.windowHandle() && window.windowHandle()->isExposed(); });
   QCoreApplication::sendPostedEvents();
-  return !deadline.hasExpired();
+  return exposed;
 }
 
 // Ends the process as soon as `window` has been exposed and has painted, so that the running

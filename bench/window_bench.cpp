@@ -37,12 +37,18 @@ int Rows(QWidget* window, const char* list) {
 }
 
 // Clicks the main window's "save" button; true once its chooser window is shown with every
-// file of `entries` in File1 and every subfolder in Dir1.
+// file of `entries` in File1 and every subfolder in Dir1 (the folder is read off the window
+// thread, so the lists fill after the window is shown).
 bool ChooserShown(MainWindow& main, const Entries& entries) {
   main.findChild<QPushButton*>(QStringLiteral("save"))->click();
   QWidget* chooser = TopLevel("filesave");
-  return chooser && Shown(*chooser) && Rows(chooser, "File1") == entries.files &&
-         Rows(chooser, "Dir1") > entries.folders;
+  return chooser && Shown(*chooser) &&
+         WaitUntil(
+             [chooser, &entries] {
+               return Rows(chooser, "File1") == entries.files &&
+                      Rows(chooser, "Dir1") > entries.folders;
+             },
+             60'000);
 }
 
 // One click an iteration on a count's button that has been clicked once: right and left in

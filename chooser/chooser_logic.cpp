@@ -1,5 +1,7 @@
 #include "chooser/chooser_logic.h"
 
+#include <algorithm>
+#include <memory>
 #include <utility>
 
 #include "chooser/chooser_path.h"
@@ -37,49 +39,78 @@ void ChooserLogic::Form_Load() {
   std::vector<std::string> names;
   for (std::size_t i = 0; i < drives_.size(); ++i) {
     names.push_back(drives_[i].name);
-    if (!working.empty() && files_.currentFolder(drives_[i]) == working) chosen = i;
+    if (!working.empty() && drives_[i].current == working) chosen = i;
   }
   view_.showDrives(names, chosen);
 
-  const std::string start = drives_.empty() ? working : files_.currentFolder(drives_[chosen]);
-  // A working folder that cannot be read leaves the lists on its nearest readable ancestor.
-  const std::vector<std::string> chain = FolderChain(start);
-  for (auto folder = chain.rbegin(); folder != chain.rend(); ++folder) {
-    FolderListing listing = files_.list(*folder);
-    if (listing.ok) return showFolder(*folder, std::move(listing));
-  }
-  showFolder(start, FolderListing{});
+  // A working folder that cannot be read leaves the lists on its nearest readable ancestor;
+  // when none can be read, on the folder itself, empty.
+  std::vector<std::string> chain = FolderChain(drives_.empty() ? working : drives_[chosen].current);
+  std::reverse(chain.begin(), chain.end());
+  readFolder(std::move(chain),
+             [this](FolderRead read) { showFolder(read.folder, std::move(read.listing)); });
 }
 
 void ChooserLogic::Drive1_Change(std::size_t drive) {
   if (drive >= drives_.size()) return;
-  const std::string folder = files_.currentFolder(drives_[drive]);
-  FolderListing listing = files_.list(folder);
-  if (!listing.ok) {
+  readFolder({drives_[drive].current}, [this](FolderRead read) {
     // The drive list keeps the new drive; the other two stay where they were.
-    complain(kNotReady);
-    return;
-  }
-  showFolder(folder, std::move(listing));
+    if (!read.listing.ok) return complain(kNotReady);
+    showFolder(read.folder, std::move(read.listing));
+  });
 }
 
 void ChooserLogic::openFolder(std::size_t row) {
   if (row >= rows_.size()) return;
-  const std::string folder = rows_[row].path;
-  FolderListing listing = files_.list(folder);
-  if (listing.ok) return showFolder(folder, std::move(listing));
-
-  complain(Quoted(folder) + "が開けないよ（" + listing.reason + "）");
-  // The lists stay on the folder they show, read again so a vanished subfolder drops out;
-  // if that one is gone too, they keep what they last read.
-  FolderListing again = files_.list(dirPath_);
-  if (again.ok) showFolder(dirPath_, std::move(again));
+  readFolder({rows_[row].path}, [this](FolderRead read) {
+    if (read.listing.ok) return showFolder(read.folder, std::move(read.listing));
+    complain(Quoted(read.folder) + "が開けないよ（" + read.listing.reason + "）");
+    // The lists stay on the folder they show, read again so a vanished subfolder drops out; if
+    // that one is gone too, they keep what they last read.
+    readFolder({dirPath_}, [this](FolderRead again) {
+      if (again.listing.ok) showFolder(again.folder, std::move(again.listing));
+    });
+  });
 }
 
 void ChooserLogic::action_Click() {
+  if (actionRunning_ || filePath_.empty()) return view_.beep();
   const std::string name = kind_ == ChooserKind::fileopen ? view_.selectedFile() : view_.fileName();
   const std::string path = ComposePath(filePath_, name);
-  const Result result = action_.run(path);
+  FileWork work = action_.start(path);
+  actionRunning_ = true;
+  view_.showWorking(true);
+  view_.runOffWindowThread([this, path, work = std::move(work)] {
+    ActionEnd end = work();
+    // Only the step touches the logic, and only on the window thread.
+    return [this, path, end = std::move(end)] { actionEnded(path, end()); };
+  });
+}
+
+void ChooserLogic::readFolder(std::vector<std::string> folders,
+                              std::function<void(FolderRead)> shown) {
+  const unsigned request = ++folderRequest_;
+  view_.runOffWindowThread([this, request, folders = std::move(folders), shown = std::move(shown),
+                            &files = files_]() -> WindowStep {
+    auto read = std::make_shared<FolderRead>();
+    for (const std::string& folder : folders) {
+      FolderListing listing = files.list(folder);
+      if (listing.ok || read->folder.empty()) *read = {folder, std::move(listing)};
+      if (read->listing.ok) break;
+    }
+    // Sorted here too: a folder of many thousand names takes a moment.
+    read->listing.folders.sortByName();
+    read->listing.files.sortByName();
+    // Only the step touches the logic, and only on the window thread.
+    return [this, request, shown, read] {
+      if (request == folderRequest_) shown(std::move(*read));
+    };
+  });
+}
+
+void ChooserLogic::actionEnded(const std::string& path, const Result& result) {
+  actionRunning_ = false;
+  view_.showWorking(false);
   const auto& texts = kActionTexts[static_cast<std::size_t>(kind_)];
   if (!result.ok) {
     view_.showMessage(kOopsTitle, Quoted(path) + std::string(texts.failed) + result.reason + "）");
@@ -97,7 +128,6 @@ void ChooserLogic::showFolder(const std::string& folder, FolderListing listing) 
   }
   const std::size_t openRow = rows_.empty() ? 0 : rows_.size() - 1;
   const int depth = static_cast<int>(rows_.size());
-  listing.folders.sortByName();
   rows_.reserve(rows_.size() + listing.folders.size());
   for (std::size_t i = 0; i < listing.folders.size(); ++i) {
     const std::string_view name = listing.folders[i];
@@ -109,7 +139,6 @@ void ChooserLogic::showFolder(const std::string& folder, FolderListing listing) 
 
 void ChooserLogic::Dir1_Change(NameList files) {
   filePath_ = dirPath_;
-  files.sortByName();
   view_.showFiles(std::move(files));
 }
 

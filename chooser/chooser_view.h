@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "chooser/name_list.h"
+#include "chooser/off_window_work.h"
 
 namespace kelvara {
 
@@ -37,6 +38,11 @@ class ChooserView {
   // Modal: the exclamation-mark icon and one OK button; returns once dismissed.
   virtual void showMessage(std::string_view title, std::string_view text) = 0;
   virtual void closeWindow() = 0;  // closes and discards the window
+  // Runs `work` off the window thread, then the step it gives back on the window thread, as an
+  // event of its own; a step whose window is gone by then is dropped.
+  virtual void runOffWindowThread(OffWindowWork work) = 0;
+  // The wait cursor, while an action's file work runs.
+  virtual void showWorking(bool working) = 0;
 };
 
 }  // namespace kelvara

@@ -5,13 +5,12 @@
 namespace kelvara {
 
 std::vector<Drive> RealFileSystem::drives() {
-  return VolumeDrives(ReadMountTable());
-}
-
-std::string RealFileSystem::currentFolder(const Drive& drive) {
-  std::string working = workingFolder();
-  if (!working.empty() && RootHolding(drives(), working) == drive.root) return working;
-  return drive.root;
+  std::vector<Drive> drives = VolumeDrives(ReadMountTable());
+  // Each starts at its root, but the one holding the working folder starts there.
+  const std::string working = workingFolder();
+  const std::string holding = working.empty() ? std::string() : RootHolding(drives, working);
+  for (Drive& drive : drives) drive.current = drive.root == holding ? working : drive.root;
+  return drives;
 }
 
 }  // namespace kelvara

@@ -13,17 +13,23 @@ namespace {
 
 using Render = std::string (*)(const CountTable&);
 
-// Save and both exports: the table's bytes replace the file whole, or the old file stays.
+// Save and both exports: the table's bytes, as they stand when the button is pressed, replace
+// the file whole, or the old file stays. The file work only carries `this` to its end: the window
+// that owns the action may be closed while the work runs, and then the end never runs.
 class WriteAction : public ChooserAction {
  public:
   WriteAction(Module1& state, Render render, CollectionFileChanged changed)
       : state_(state), render_(render), changed_(std::move(changed)) {}
 
-  Result run(const std::string& path) override {
+  FileWork start(const std::string& path) override {
     state_.ChosenPath = path;
-    Result written = WriteFileSafely(PathFromUtf8(path), render_(state_.CollectionTable));
-    if (written.ok && changed_) changed_(path);
-    return written;
+    return [this, path, bytes = render_(state_.CollectionTable)]() -> ActionEnd {
+      Result written = WriteFileSafely(PathFromUtf8(path), bytes);
+      return [this, path, written = std::move(written)] {
+        if (written.ok && changed_) changed_(path);
+        return written;
+      };
+    };
   }
 
  private:
@@ -32,20 +38,24 @@ class WriteAction : public ChooserAction {
   CollectionFileChanged changed_;  // empty for the exports: `filepath` never names one
 };
 
-// Load: the file is read and checked whole before it replaces the table, so a bad file
-// changes nothing.
+// Load: the file is read and checked whole before it replaces the table, on the window thread,
+// so a bad file changes nothing.
 class LoadAction : public ChooserAction {
  public:
   LoadAction(Module1& state, CollectionFileChanged changed)
       : state_(state), changed_(std::move(changed)) {}
 
-  Result run(const std::string& path) override {
+  FileWork start(const std::string& path) override {
     state_.ChosenPath = path;
-    LoadResult loaded = LoadCollectionFile(PathFromUtf8(path));
-    if (!loaded.ok) return {false, std::move(loaded.reason)};
-    state_.CollectionTable = loaded.table;
-    if (changed_) changed_(path);
-    return {true, {}};
+    return [this, path]() -> ActionEnd {
+      LoadResult loaded = LoadCollectionFile(PathFromUtf8(path));
+      return [this, path, loaded = std::move(loaded)]() -> Result {
+        if (!loaded.ok) return {false, loaded.reason};
+        state_.CollectionTable = loaded.table;
+        if (changed_) changed_(path);
+        return {true, {}};
+      };
+    };
   }
 
  private:

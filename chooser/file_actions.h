@@ -15,7 +15,8 @@ using CollectionFileChanged = std::function<void(const std::string& path)>;
 
 // The file action behind a chooser window's action button: save (`save_Click`), load
 // (`open_Click`), CSV export (`savecsv_Click`) or HTML export (`savehtml_Click`). Each sets
-// `ChosenPath` and works on the collection as it stands when the button is clicked.
+// `ChosenPath` and works on the collection as it stands when the button is clicked; only its
+// file work runs off the window thread.
 std::unique_ptr<ChooserAction> MakeFileAction(ChooserKind kind, Module1& state,
                                               CollectionFileChanged changed);
 

@@ -1,22 +1,33 @@
 #include "chooser/mount_table.h"
 
+#include <fcntl.h>
 #include <mntent.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <filesystem>
 
 namespace kelvara {
 namespace {
 
-constexpr std::array<std::string_view, 20> kVolumeTypes = {
+// Disk file systems the kernel serves itself: asking for a mount point's type there never waits
+// on the disk, since the kernel keeps every mounted file system's root in memory.
+constexpr std::array<std::string_view, 19> kKernelVolumeTypes = {
     "ext2", "ext3",  "ext4",  "xfs",  "btrfs", "f2fs", "jfs",     "reiserfs", "nilfs2", "zfs",
-    "vfat", "msdos", "exfat", "ntfs", "ntfs3", "hfs",  "hfsplus", "iso9660",  "udf",    "fuseblk",
+    "vfat", "msdos", "exfat", "ntfs", "ntfs3", "hfs",  "hfsplus", "iso9660",  "udf",
 };
+// A disk served by a FUSE driver (NTFS or exFAT through ntfs-3g or exfat-fuse): asking it
+// anything waits on the driver.
+constexpr std::string_view kFuseVolumeType = "fuseblk";
+// What else a path may pass through on its way to a mount point that is asked about: the
+// kernel's own memory file systems, never a network or FUSE one.
+constexpr std::array<std::string_view, 5> kKernelMemoryTypes = {"rootfs", "tmpfs", "ramfs",
+                                                                "devtmpfs", "overlay"};
 
-bool IsVolumeType(std::string_view type) {
-  return std::find(kVolumeTypes.begin(), kVolumeTypes.end(), type) != kVolumeTypes.end();
+template <std::size_t N>
+bool IsOneOf(const std::array<std::string_view, N>& types, std::string_view type) {
+  return std::find(types.begin(), types.end(), type) != types.end();
 }
 
 // Whether `folder` lies at or below `root` ("/media/usb" holds "/media/usb/a", not
@@ -26,18 +37,29 @@ bool Holds(std::string_view root, std::string_view folder) {
   return folder.size() == root.size() || root.back() == '/' || folder[root.size()] == '/';
 }
 
+// A bind-mounted single file. Asked only where neither the mount nor any mount on the way to it
+// can wait on a network or a FUSE driver; what is not asked is taken for a folder.
+bool IsMountedFile(const std::vector<MountEntry>& mounts, const MountEntry& mount) {
+  if (!IsOneOf(kKernelVolumeTypes, mount.type)) return false;
+  for (const MountEntry& other : mounts) {
+    if (other.folder != mount.folder && Holds(other.folder, mount.folder) &&
+        !IsOneOf(kKernelVolumeTypes, other.type) && !IsOneOf(kKernelMemoryTypes, other.type)) {
+      return false;
+    }
+  }
+  struct stat status {};
+  return ::fstatat(AT_FDCWD, mount.folder.c_str(), &status, AT_NO_AUTOMOUNT) == 0 &&
+         !S_ISDIR(status.st_mode);
+}
+
 }  // namespace
 
 std::vector<MountEntry> ReadMountTable() {
   std::vector<MountEntry> mounts;
   FILE* table = setmntent("/proc/self/mounts", "r");
   if (!table) return mounts;
-  while (const mntent* entry = getmntent(table)) {
-    // Bind mounts of single files (containers mount /etc/hosts so) are no volumes.
-    std::error_code error;
-    if (!std::filesystem::is_directory(entry->mnt_dir, error)) continue;
+  while (const mntent* entry = getmntent(table))
     mounts.push_back({entry->mnt_dir, entry->mnt_type});
-  }
   endmntent(table);
   return mounts;
 }
@@ -45,13 +67,16 @@ std::vector<MountEntry> ReadMountTable() {
 std::vector<Drive> VolumeDrives(const std::vector<MountEntry>& mounts) {
   std::vector<std::string> folders;
   for (const MountEntry& mount : mounts) {
-    if (mount.folder != "/" && IsVolumeType(mount.type)) folders.push_back(mount.folder);
+    const bool volume = mount.type == kFuseVolumeType || IsOneOf(kKernelVolumeTypes, mount.type);
+    if (mount.folder != "/" && volume && !IsMountedFile(mounts, mount)) {
+      folders.push_back(mount.folder);
+    }
   }
   std::sort(folders.begin(), folders.end());
   folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
 
-  std::vector<Drive> drives{{"/", "/"}};
-  for (const std::string& folder : folders) drives.push_back({folder, folder});
+  std::vector<Drive> drives{{"/", "/", "/"}};
+  for (const std::string& folder : folders) drives.push_back({folder, folder, folder});
   return drives;
 }
 

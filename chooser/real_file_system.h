@@ -10,7 +10,6 @@ namespace kelvara {
 class RealFileSystem final : public FileSystem {
  public:
   std::vector<Drive> drives() override;
-  std::string currentFolder(const Drive& drive) override;
   std::string workingFolder() override;
   FolderListing list(const std::string& folder) override;
 };

@@ -52,10 +52,11 @@ QListView* MakeList(QWidget* parent, const QString& name, const QRect& place,
 }  // namespace
 
 ChooserWindow::ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> action,
-                             FileSystem& files)
+                             FileSystem& files, QThreadPool& pool)
     : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       action_(std::move(action)),
+      runner_(pool, *this),
       logic_(kind, files, *this, *action_) {
   const ChooserLook& look = kLooks.at(static_cast<std::size_t>(kind));
   setObjectName(QString::fromLatin1(look.window));
@@ -155,6 +156,18 @@ void ChooserWindow::showMessage(std::string_view title, std::string_view text) {
 
 void ChooserWindow::closeWindow() {
   close();
+}
+
+void ChooserWindow::runOffWindowThread(OffWindowWork work) {
+  runner_.run(std::move(work));
+}
+
+void ChooserWindow::showWorking(bool working) {
+  if (working) {
+    setCursor(Qt::WaitCursor);
+  } else {
+    unsetCursor();
+  }
 }
 
 bool ChooserWindow::eventFilter(QObject* watched, QEvent* event) {

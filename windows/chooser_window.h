@@ -7,11 +7,13 @@
 #include "chooser/chooser_logic.h"
 #include "chooser/chooser_view.h"
 #include "chooser/file_system.h"
+#include "windows/off_window_runner.h"
 
 class QComboBox;
 class QLineEdit;
 class QListView;
 class QPushButton;
+class QThreadPool;
 
 namespace kelvara {
 
@@ -20,12 +22,14 @@ class FolderListModel;
 
 // One of the four file chooser windows (filesave, fileopen, savehtml, savecsv): the same
 // controls, named and captioned by its kind, with ChooserLogic behind them. It has no
-// owner and discards itself when it closes.
+// owner and discards itself when it closes. Reading folders and the file action's work run in
+// `pool`, which outlives the window.
 class ChooserWindow : public QWidget, public ChooserView {
   Q_OBJECT
 
  public:
-  ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> action, FileSystem& files);
+  ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> action, FileSystem& files,
+                QThreadPool& pool);
 
   void showDrives(const std::vector<std::string>& names, std::size_t chosen) override;
   void showFolders(const std::vector<FolderRow>& rows, std::size_t openRow) override;
@@ -35,6 +39,8 @@ class ChooserWindow : public QWidget, public ChooserView {
   void beep() override;
   void showMessage(std::string_view title, std::string_view text) override;
   void closeWindow() override;
+  void runOffWindowThread(OffWindowWork work) override;
+  void showWorking(bool working) override;
 
  signals:
   // A row of the directory list was opened. Connected queued: opening a row rebuilds the
@@ -46,6 +52,7 @@ class ChooserWindow : public QWidget, public ChooserView {
 
  private:
   std::unique_ptr<ChooserAction> action_;
+  OffWindowRunner runner_;
   ChooserLogic logic_;
 
   QComboBox* drive1_ = nullptr;

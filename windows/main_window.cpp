@@ -42,6 +42,10 @@ std::int16_t ShiftCode(Qt::KeyboardModifiers modifiers) {
   return code;
 }
 
+// Each of the four chooser windows may leave a few folder reads hanging on storage that does
+// not answer; these are threads enough that the next read or save never queues behind them.
+constexpr int kFileWorkThreads = 32;
+
 constexpr int kClientWidth = 670;   // 10050 twips
 constexpr int kClientHeight = 411;  // 6165 twips
 
@@ -61,6 +65,7 @@ MainWindow::MainWindow(Module1& state, QWidget* parent)
   setWindowTitle(QStringLiteral("kelvara ver3.00"));
   setWindowIcon(ProgramIcon());
   setFont(JapaneseFont(kDefaultPointSize));
+  fileWork_.setMaxThreadCount(kFileWorkThreads);
 
   QPalette grey = palette();
   grey.setColor(QPalette::Window, kWindowGrey);
@@ -105,7 +110,8 @@ void MainWindow::openChooser(ChooserKind kind) {
   QPointer<ChooserWindow>& chooser = choosers_.at(static_cast<std::size_t>(kind));
   const auto changed = [this](const std::string& path) { logic_.collectionFileChanged(path); };
   if (!chooser)
-    chooser = new ChooserWindow(kind, MakeFileAction(kind, state_, changed), fileSystem_);
+    chooser =
+        new ChooserWindow(kind, MakeFileAction(kind, state_, changed), fileSystem_, fileWork_);
   BringToFront(chooser);
 }
 

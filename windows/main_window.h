@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QThreadPool>
 #include <array>
 #include <memory>
 
@@ -60,6 +61,10 @@ class MainWindow : public QMainWindow, public MainView {
   Module1& state_;
   MainWindowLogic logic_;
   RealFileSystem fileSystem_;
+  // Where the chooser windows read folders and do their file work. A folder that hangs holds
+  // one thread, never the windows, so there are threads to spare. Destroyed after the windows:
+  // a save still under way at the end completes.
+  QThreadPool fileWork_;
   bool ending_ = false;
 
   // Empty until a window is first opened, and again once it has been closed and discarded.

@@ -33,7 +33,8 @@ using Texts = std::vector<std::string>;
 const std::string kOops = "もーしょうがないなぁ…ちゃんは ";
 
 // A chooser window's logic and file action, the window kept in memory. The folders and files
-// are real, in a scratch folder; the drives and their current folders are the test's own.
+// are real, in a scratch folder; the drives and their current folders are the test's own. What
+// the logic hands off the window thread waits until the test lets the storage answer.
 class ChooserTest : public ::testing::Test, public ChooserView, public FileSystem {
  protected:
   void SetUp() override {
@@ -61,25 +62,42 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
     events.push_back(std::string(title) + " " + std::string(text));
   }
   void closeWindow() override { events.push_back("close"); }
+  void runOffWindowThread(OffWindowWork work) override { waiting.push_back(std::move(work)); }
+  void showWorking(bool working) override { events.push_back(working ? "working" : "idle"); }
 
   // A disk, a stick, and a drive with no medium.
-  std::vector<Drive> drives() override { return {{"", at("")}, {"", at("usb")}, {"", at("cd")}}; }
-  std::string currentFolder(const Drive& drive) override {
-    return drive.root == workingRoot ? working : drive.root;
+  std::vector<Drive> drives() override {
+    ++drivesRead;
+    std::vector<Drive> drives = {{"", at(""), ""}, {"", at("usb"), ""}, {"", at("cd"), ""}};
+    for (Drive& each : drives) each.current = each.root == workingRoot ? working : each.root;
+    return drives;
   }
   std::string workingFolder() override { return working; }
   FolderListing list(const std::string& path) override { return RealFileSystem().list(path); }
+
+  // The storage answers the oldest work still waiting (or the `index`th): it runs, and the step
+  // it gives back is the caller's to run, as the window thread would.
+  WindowStep answer(std::size_t index = 0) {
+    const OffWindowWork work = waiting.at(index);
+    waiting.erase(waiting.begin() + static_cast<std::ptrdiff_t>(index));
+    return work();
+  }
+  void answerAll() {
+    while (!waiting.empty()) answer()();
+  }
 
   // The folder or file `name` inside the scratch folder, as the chooser writes it.
   std::string at(std::string_view name) {
     return Utf8FromPath(name.empty() ? folder.path() : (folder / name).make_preferred());
   }
-  void open(ChooserKind kind, FileSystem* system = nullptr) {
+  void open(ChooserKind kind, FileSystem* system = nullptr, bool answered = true) {
     action = MakeFileAction(kind, state, [this](const std::string& path) {
       changed.push_back(path + " " + std::to_string(state.CollectionTable.back()));
     });
     logic = std::make_unique<ChooserLogic>(kind, system ? *system : *this, *this, *action);
+    openFolder.clear();
     logic->Form_Load();
+    if (answered) answerAll();
     events.clear();
   }
   // Types `name` into Text1, or selects it in File1 for a load, and clicks the action button.
@@ -88,13 +106,16 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
     typed = kind == ChooserKind::fileopen ? "typed.txt" : name;
     selected = kind == ChooserKind::fileopen ? name : "selected.txt";
     logic->action_Click();
+    answerAll();
   }
 
   testing::ScratchFolder folder;
   std::string working = at("home"), workingRoot = at(""), typed, selected, openFolder;
   std::size_t drive = 99;
+  int drivesRead = 0;
   std::vector<FolderRow> rows;
   Texts files, events, changed;  // changed: what `filepath` was told, and the last count then
+  std::vector<OffWindowWork> waiting;
   Module1 state;
   std::unique_ptr<ChooserAction> action;
   std::unique_ptr<ChooserLogic> logic;
@@ -118,21 +139,82 @@ TEST_F(ChooserTest, TheListsFollowTheDriveAndFolderChosenOrSayWhyNot) {
   EXPECT_TRUE(files == plain && rows.back().name == "cards");
   fs::remove(folder / "home" / "cards");
   logic->openFolder(rows.size() - 1);  // the lists stay, "cards" gone from them
+  answerAll();
   EXPECT_TRUE(openFolder == at("home") && files == plain && rows.back().name == "b");
   logic->Drive1_Change(1);
+  answerAll();
   logic->Drive1_Change(2);  // no medium
+  answerAll();
   const std::string gone = kOops + "「" + at("home/cards") + "」が開けないよ（もうないみたい）";
   EXPECT_EQ(events, (Texts{"beep", gone, "beep", kOops + "デバイスが準備されていないよ"}));
   EXPECT_TRUE(openFolder == at("usb") && files == Texts{"p"});
   logic->openFolder(rows.size() - 1);  // "photos"
+  answerAll();
   EXPECT_TRUE(openFolder == at("usb/photos") && files.empty());
-  logic->openFolder(0);   // the root: the separator stands twice in the path, unchanged
+  logic->openFolder(0);  // the root: the separator stands twice in the path, unchanged
+  answerAll();
   logic->action_Click();  // nothing is saved: Text1 is empty
+  answerAll();
   EXPECT_EQ(state.ChosenPath, rows[0].path + kPathSeparator);
 
   working = at("usb/photos/gone"), workingRoot = at("usb");  // opened afresh
   open(ChooserKind::filesave);
   EXPECT_TRUE(drive == 1 && openFolder == at("usb/photos"));
+}
+
+// The drives come at once from what the system knows, once per opening; every folder is read
+// off the window thread, and the lists show it when the reading is done. A newer read wins over
+// an older one still running, whose result is dropped, a not-ready drive's beep with it.
+TEST_F(ChooserTest, FoldersAreReadOffTheWindowThreadAndTheNewestReadWins) {
+  open(ChooserKind::filesave, nullptr, false);
+  EXPECT_EQ(drivesRead, 2);  // once for this opening, once for the fixture's
+  EXPECT_EQ(drive, 0u);
+  EXPECT_EQ(openFolder, "") << "shown before the folder was read";
+  logic->action_Click();  // no folder in the file list yet to save in
+  EXPECT_EQ(events, Texts{"beep"});
+  logic->Drive1_Change(1);
+  ASSERT_EQ(waiting.size(), 2u);
+  answer(1)();  // the stick's read ends first
+  EXPECT_EQ(openFolder, at("usb"));
+  EXPECT_EQ(files, Texts{"p"});
+  answer()();  // the working folder's, asked for before it
+  EXPECT_EQ(openFolder, at("usb")) << "an older read replaced a newer one";
+
+  logic->Drive1_Change(2);             // no medium, and before it answers ...
+  logic->openFolder(rows.size() - 1);  // ... "photos" is opened
+  answer()();
+  answer()();
+  EXPECT_EQ(openFolder, at("usb/photos"));
+  EXPECT_EQ(events, Texts{"beep"}) << "a superseded read still complained";
+}
+
+// The action's file work runs off the window thread, with the counts as they were when the
+// button was pressed; a second press meanwhile is refused; the window tells how it ended only
+// once the file is closed, and a load replaces the table only then, on the window thread.
+TEST_F(ChooserTest, AnActionWorksOffTheWindowThreadOnTheCountsOfItsPressOneAtATime) {
+  const fs::path file = folder / "home" / "cards.txt";
+  typed = "cards.txt";
+  state.CollectionTable[0] = 1;
+  const CountTable pressed = state.CollectionTable;
+  logic->action_Click();
+  state.CollectionTable[0] = 2;  // edited while the save runs
+  logic->action_Click();
+  EXPECT_EQ(events, (Texts{"working", "beep"}));
+  EXPECT_FALSE(fs::exists(file)) << "written on the window thread";
+  ASSERT_EQ(waiting.size(), 1u) << "a second press started a second save";
+  const WindowStep saved = answer();
+  EXPECT_EQ(testing::Contents(file), CollectionFileBytes(pressed));
+  EXPECT_EQ(events.size(), 2u) << "told before the step came back to the window thread";
+  saved();
+  EXPECT_EQ(events, (Texts{"working", "beep", "idle", "あのね 現在の状態を保存したよ", "close"}));
+
+  open(ChooserKind::fileopen);
+  selected = "cards.txt";
+  logic->action_Click();
+  const WindowStep loaded = answer();
+  EXPECT_EQ(state.CollectionTable[0], 2) << "the table was replaced off the window thread";
+  loaded();
+  EXPECT_EQ(state.CollectionTable, pressed);
 }
 
 // Success is told under "あのね" and closes the window; a failure names the file, keeps the
@@ -153,7 +235,10 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
     const bool ok = told.starts_with("あのね");
     if (ok && kind == ChooserKind::fileopen) state.CollectionTable.fill(9);
     act(kind, name);
-    EXPECT_EQ(events, (ok ? Texts{told, "close"} : Texts{kOops + "「" + state.ChosenPath + told}));
+    const Texts shown = ok ? Texts{told, "close"} : Texts{kOops + "「" + state.ChosenPath + told};
+    Texts expected = {"working", "idle"};
+    expected.insert(expected.end(), shown.begin(), shown.end());
+    EXPECT_EQ(events, expected);
   }
   EXPECT_EQ(testing::Contents(folder / "home" / "x.csv"), CsvBytes(saved));
   EXPECT_EQ(testing::Contents(folder / "home" / "x.html"), HtmlBytes(saved));
@@ -166,7 +251,7 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
   fs::permissions(folder / "home" / "b" / "\xFF", fs::perms::all);
   testing::RunAsOrdinaryUser([&] {
     act(ChooserKind::filesave, "b/\xFF");
-    EXPECT_TRUE(events.at(0).ends_with(
+    EXPECT_TRUE(events.at(2).ends_with(
         "b/\xEF\xBF\xBD」に保存できなかったよ（このフォルダには新しいファイルを作れないよ）"));
   });
 #endif
@@ -193,12 +278,16 @@ TEST_F(ChooserTest, DrivesOnAJapaneseWindowsAreTheLogicalDrivesAndARootTakesASav
   ASSERT_TRUE(mapped != drives.end() && own != drives.end());
   open(ChooserKind::filesave, &real);
   logic->Drive1_Change(static_cast<std::size_t>(mapped - drives.begin()));
+  answerAll();
   ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, letter.c_str(), nullptr);
   EXPECT_EQ(events, (Texts{"beep", kOops + "デバイスが準備されていないよ"}));
   logic->Drive1_Change(static_cast<std::size_t>(own - drives.begin()));
+  answerAll();
   logic->openFolder(0);
+  answerAll();
   typed = "kelvara 試験 " + std::to_string(::GetCurrentProcessId()) + ".txt";
   logic->action_Click();
+  answerAll();
   const fs::path inRoot = PathFromUtf8(own->root) / PathFromUtf8(typed);
   EXPECT_EQ(testing::Contents(inRoot), CollectionFileBytes(state.CollectionTable));
   fs::remove(inRoot);
@@ -214,13 +303,22 @@ TEST_F(ChooserTest, MountsAreTheRootAndRealVolumesOnlyTheOneHoldingTheWorkingFol
   EXPECT_EQ(roots, (Texts{"/=/", "/home=/home", "/usb=/usb"}));
   for (const auto& [inside, root] : {std::pair{"/usb/a", "/usb"}, {"/usb2/a", "/"}, {"x", ""}})
     EXPECT_EQ(RootHolding(VolumeDrives(table), inside), root) << inside;
+  // A single file bind-mounted, as containers mount /etc/hosts, stays out; it is asked only where
+  // nothing can hang: a disk of a FUSE driver, or below a network mount, is taken as it is.
+  const std::vector<MountEntry> odd = {{at("home/b.txt"), "ext4"},
+                                       {at("usb"), "nfs4"},
+                                       {at("usb/p"), "xfs"},
+                                       {at("home/A.txt"), "fuseblk"}};
+  roots.clear();
+  for (const Drive& mount : VolumeDrives(odd)) roots.push_back(mount.root);
+  EXPECT_EQ(roots, (Texts{"/", at("home/A.txt"), at("usb/p")}));
 
   const fs::path previous = fs::current_path();
   fs::current_path(folder / "home");
   RealFileSystem real;
   Texts current;  // where each mount starts, when not at its root
   for (const Drive& mount : real.drives())
-    if (real.currentFolder(mount) != mount.root) current.push_back(real.currentFolder(mount));
+    if (mount.current != mount.root) current.push_back(mount.current);
   fs::current_path(previous);
   EXPECT_EQ(current, Texts{Utf8FromPath(fs::canonical(folder / "home"))});
 }

@@ -8,7 +8,11 @@
 #include <QtWidgets>
 
 #include "chooser/chooser_path.h"
+#include "chooser/file_actions.h"
+#include "chooser/real_file_system.h"
 #include "core/tables.h"
+#include "storage/collection_file.h"
+#include "windows/chooser_window.h"
 #include "windows/look.h"
 #include "windows/main_window.h"
 #include "windows/program_art.h"
@@ -124,6 +128,63 @@ bool OffTaskBar(QWidget* window) {
 #endif
 }
 
+// Storage that answers only when the test lets it: each folder read, and the file work of the
+// save window it opens, waits on a thread of its own until let go. Asked on the window thread
+// it answers at once, and counts it: a window that waits there cannot answer its user.
+class HangingStorage : public FileSystem {
+ public:
+  HangingStorage(const QString& folder, Module1& state)
+      : folder_(ToUtf8(QDir::toNativeSeparators(folder))), state_(state) {}
+  ~HangingStorage() override {
+    delete window_.data();
+    letGo(1000);  // whatever still waits
+    pool_.waitForDone();
+  }
+  QWidget* openSaveWindow() {
+    // The real save, its file work held back.
+    struct HeldSave : ChooserAction {
+      HeldSave(HangingStorage& storage, Module1& state)
+          : storage(storage), save(MakeFileAction(ChooserKind::filesave, state, nullptr)) {}
+      FileWork start(const std::string& path) override {
+        ++storage.saves;
+        // The window, and this with it, may be gone while the work waits.
+        return [&storage = storage, work = save->start(path)] {
+          storage.waitUntilLetGo();
+          return work();
+        };
+      }
+      HangingStorage& storage;
+      std::unique_ptr<ChooserAction> save;
+    };
+    window_ = new ChooserWindow(ChooserKind::filesave, std::make_unique<HeldSave>(*this, state_),
+                                *this, pool_);
+    return window_;
+  }
+  void letGo(int times = 1) { gate_.release(times); }
+
+  std::vector<Drive> drives() override { return {{folder_, folder_, folder_}}; }
+  std::string workingFolder() override { return folder_; }
+  FolderListing list(const std::string& folder) override {
+    waitUntilLetGo();
+    return RealFileSystem().list(folder);
+  }
+  std::atomic<int> onWindowThread = 0, saves = 0;
+
+ private:
+  void waitUntilLetGo() {
+    if (QThread::currentThread() == QCoreApplication::instance()->thread()) {
+      ++onWindowThread;
+    } else {
+      gate_.acquire();
+    }
+  }
+  std::string folder_;
+  Module1& state_;
+  QSemaphore gate_;
+  QThreadPool pool_;
+  QPointer<ChooserWindow> window_;
+};
+
 }  // namespace
 
 class WindowsTest : public QObject {
@@ -135,6 +196,8 @@ class WindowsTest : public QObject {
   Module1 state_;
   std::unique_ptr<MainWindow> main_;
   const bool realWindows_ = QGuiApplication::platformName() != QLatin1String("offscreen");
+  QStringList messages_;  // each message box's title and its text as shown; answered with OK
+  QTimer answerer_;
 
   // A command of the main window: its menu item, or else its button, clicked.
   void press(const char* command) {
@@ -143,32 +206,24 @@ class WindowsTest : public QObject {
     else
       QTest::mouseClick(ChildOf(main_.get(), command), Qt::LeftButton);
   }
-  // Gives the window that the command brought to the front.
+  // Gives the window that the command brought to the front, a chooser once its lists show the
+  // folder read for them.
   QWidget* open(const char* command, const char* window) {
     main_->activateWindow();
     if (!QTest::qWaitForWindowActive(main_.get())) qFatal("the main window is not in front");
     press(command);
     if (!QTest::qWaitFor([window] {
-          return QApplication::activeWindow() &&
-                 QApplication::activeWindow()->objectName() == window;
+          QWidget* active = QApplication::activeWindow();
+          auto* dir1 = active ? active->findChild<QListView*>(QStringLiteral("Dir1")) : nullptr;
+          return active && active->objectName() == window && (!dir1 || dir1->model()->rowCount());
         }))
-      qFatal("%s did not bring %s to the front", command, window);
+      qFatal("%s did not bring %s to the front with its lists", command, window);
     return QApplication::activeWindow();
   }
   // Types the name, if any, then presses the action button with Enter (Enter in the text box
   // presses nothing); gives the one message shown.
   QString act(QWidget* chooser, const char* button, const QString& name = {}) {
-    QStringList seen;  // each message box's title and its text as shown; answered with OK
-    QTimer answerer;
-    connect(&answerer, &QTimer::timeout, [&seen] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box || !box->isVisible()) return;
-      const bool plain = box->icon() == QMessageBox::Warning && box->buttons().size() == 1;
-      seen << (plain ? "" : "(not one OK and an exclamation mark) ") + box->windowTitle() + "\n" +
-                  Shown(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")));
-      box->done(QMessageBox::Ok);
-    });
-    answerer.start(5);
+    messages_.clear();
     if (!name.isNull()) {
       QInputMethodEvent typed;
       typed.setCommitString(name);
@@ -178,8 +233,10 @@ class WindowsTest : public QObject {
     QWidget* action = ChildOf(chooser, button);
     action->setFocus();
     QTest::keyClick(action, Qt::Key_Return);
-    if (seen.size() != 1) qFatal("not one message");
-    return seen[0];
+    if (!QTest::qWaitFor([this] { return !messages_.isEmpty(); })) qFatal("no message");
+    QTest::qWait(20);
+    if (messages_.size() != 1) qFatal("more than one message");
+    return messages_[0];
   }
   QString shown(const QString& label) { return Shown(ChildOf<QLabel>(main_.get(), label)); }
   QString pathOf(const QString& name) const {
@@ -187,7 +244,19 @@ class WindowsTest : public QObject {
   }
 
  private slots:
+  void initTestCase() {
+    connect(&answerer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      const bool plain = box->icon() == QMessageBox::Warning && box->buttons().size() == 1;
+      messages_ << (plain ? "" : "(not one OK and an exclamation mark) ") + box->windowTitle() +
+                       "\n" + Shown(box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")));
+      box->done(QMessageBox::Ok);
+    });
+    answerer_.start(5);
+  }
   void init() {
+    messages_.clear();
     folder_ = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("cards")));
     QVERIFY(QFile(folder_->filePath(kOdd)).open(QIODevice::WriteOnly));
@@ -366,6 +435,42 @@ class WindowsTest : public QObject {
     QCOMPARE(act(load, "open"), kNote + "zeto用ファイルを呼びだしたよ");
     QTRY_VERIFY(load.isNull());
     QCOMPARE(state_.CollectionTable, saved);
+  }
+
+  // While its folder is read, and while its save waits on the disk, a chooser window is shown
+  // and takes input, and so does the main window; the save's window shows the wait cursor and
+  // takes no second press. Closed meanwhile, it shows nothing more, and the save still completes.
+  void windowsAnswerWhileTheStorageDoesNot() {
+    HangingStorage storage(folder_->path(), state_);
+    QWidget* chooser = storage.openSaveWindow();
+    chooser->show();
+    QVERIFY(QTest::qWaitForWindowExposed(chooser));
+    QTest::keyClicks(ChildOf(chooser, "Text1"), "cards.txt");
+    QTest::mouseClick(ChildOf(main_.get(), "card_3"), Qt::LeftButton);
+    QCOMPARE(shown("Label1"), QStringLiteral("memoir"));
+    QCOMPARE(ChildOf<QListView>(chooser, "File1")->model()->rowCount(), 0);
+    storage.letGo();
+    QTRY_COMPARE(ChildOf<QListView>(chooser, "File1")->model()->rowCount(), 1);
+
+    state_.CollectionTable[0] = 5;
+    const CountTable pressed = state_.CollectionTable;
+    QTest::mouseClick(ChildOf(chooser, "save"), Qt::LeftButton);
+    state_.CollectionTable[0] = 6;
+    QTest::mouseClick(ChildOf(chooser, "save"), Qt::LeftButton);
+    QCOMPARE(chooser->cursor().shape(), Qt::WaitCursor);
+    QTest::mouseClick(ChildOf(main_.get(), "card_0"), Qt::LeftButton);
+    QCOMPARE(shown("Label1"), QStringLiteral("special"));
+    QPointer<QWidget> closed = chooser;
+    closed->close();
+    QTRY_VERIFY(closed.isNull());
+    storage.letGo();
+    QFile saved(QDir(folder_->path()).filePath(QStringLiteral("cards.txt")));
+    QTRY_VERIFY(saved.exists());
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll().toStdString(), CollectionFileBytes(pressed));
+    QCOMPARE(storage.saves, 1);
+    QCOMPARE(storage.onWindowThread, 0);
+    QCOMPARE(messages_, QStringList());
   }
 };
 
