@@ -28,6 +28,9 @@ void OffWindowRunner::run(OffWindowWork work) {
     WindowStep step = work();
     const std::lock_guard held(mailbox->lock);
     if (mailbox->window) {
+      // Qt owns the queued call until it has run or its window is gone; the analyser loses sight
+      // of that inside Qt.
+      // NOLINTNEXTLINE(clang-analyzer-cplusplus.NewDeleteLeaks)
       QMetaObject::invokeMethod(mailbox->window, std::move(step), Qt::QueuedConnection);
     }
   });
