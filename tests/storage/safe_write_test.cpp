@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 #else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
@@ -92,6 +93,11 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   const std::string tooLong = ReasonForErrno(ENAMETOOLONG);
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
   fs::create_symlink(kTempForm, folder / "to a temporary");
+  // Longer than the system takes as one path, in a folder it takes: saved, and read, from there.
+  fs::path deep = folder.path();
+  while (deep.native().size() < PATH_MAX - 300) deep /= std::string(250, 'd');
+  fs::create_directories(deep);
+  const std::string longName(250, 'n');
   ::alarm(20);  // a load that waits for a writer on the pipe ends the test here
 #endif
   const std::tuple<fs::path, std::string, std::string> cases[] = {
@@ -110,6 +116,7 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
       {folder / "to a temporary", std::string(kReasonTempName), notFound},
       {folder / std::string(300, 'n'), tooLong, tooLong},
       {folder / "pipe", notPlain, notPlain},
+      {deep / longName, "", "値が 1 個しかないよ、72 個いるよ"},
 #endif
   };
   const auto before = Names(folder.path());
@@ -122,6 +129,9 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   // A read error: this process's memory is unmapped at the file's start.
   EXPECT_EQ(LoadCollectionFile("/proc/self/mem").reason, "読んでる途中でエラーが起きたよ");
   ::alarm(0);
+  const int in = ::open(deep.c_str(), O_PATH | O_DIRECTORY);  // no path reaches the file
+  EXPECT_EQ(::unlinkat(in, longName.c_str(), 0), 0);
+  ::close(in);
 #endif
   // The unforeseen give the number to look up.
   EXPECT_EQ(ReasonForErrno(4242), "思わぬエラー、番号 4242 だよ");
