@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,11 @@ namespace fs = std::filesystem;
 
 // As many links as the kernel follows before it calls it a loop.
 constexpr int kMostLinks = 40;
+
+// A save writes its temporary file within moments. Where the file system gives no locks, one
+// written to within the hour may still be in use (a save held up on a slow network share, or
+// a server whose clock runs a little apart) and is not swept.
+constexpr std::time_t kLongestSave = 60 * 60;
 
 // Folders are opened only to work inside them, which needs no permission to read them.
 #ifdef O_PATH
@@ -117,20 +123,40 @@ bool SameFile(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// A save holds a lock on its temporary file until it is renamed or removed; a file of this
-// user's that nobody holds belonged to a save that died. Anything else of the name (a pipe,
-// a link, another user's file) is left alone and never opened in a way that could wait.
-void RemoveIfAbandoned(int folder, const std::string& name) {
+// An NFS share whose lock service cannot be reached, or a FUSE driver, gives no locks; saves
+// go on without them.
+bool LocksUnavailable(int error) {
+  return error == ENOLCK || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Whose temporary files the sweep takes: this user's. A file system that keeps no owners (FAT,
+// exFAT, or NTFS on a stick mounted for everyone) shows every file as the mount's, the folder
+// and this save's own temporary file too; there they are that owner's.
+uid_t Writer(int folder, int temp) {
+  struct stat in {
+  }, made{};
+  if (::fstat(folder, &in) == 0 && ::fstat(temp, &made) == 0 && made.st_uid == in.st_uid) {
+    return made.st_uid;
+  }
+  return ::geteuid();
+}
+
+// A save holds a lock on its temporary file until it is renamed or removed; a file of the
+// writer's that nobody holds belonged to a save that died. Where no locks are to be had, one
+// nobody has written to for long did. Anything else of the name (a pipe, a link, another
+// user's file) is left alone and never opened in a way that could wait.
+void RemoveIfAbandoned(int folder, const std::string& name, uid_t writer) {
   struct stat named {};
   if (::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-      !S_ISREG(named.st_mode) || named.st_uid != ::geteuid()) {
+      !S_ISREG(named.st_mode) || named.st_uid != writer) {
     return;
   }
   const Descriptor file(
       ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat opened {};
-  if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !SameFile(opened, named) ||
-      ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+  if (!file.valid() || ::fstat(file.get(), &opened) != 0 || !SameFile(opened, named)) return;
+  if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0 &&
+      (!LocksUnavailable(errno) || std::time(nullptr) - opened.st_mtime < kLongestSave)) {
     return;
   }
   // Checked again under the lock: the name may have been renamed into place meanwhile.
@@ -143,7 +169,7 @@ void RemoveIfAbandoned(int folder, const std::string& name) {
 // A save that was killed leaves its temporary file behind; the next save to the same folder
 // sweeps such files away, so there is never more than one. No save goes to a name of that
 // form, so the sweep never takes a file the user saved.
-void RemoveAbandonedTemps(int folder) {
+void RemoveAbandonedTemps(int folder, uid_t writer, const std::string& own) {
   const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listed < 0) return;  // a folder that may not be read is not swept
   DIR* entries = ::fdopendir(listed);
@@ -153,10 +179,10 @@ void RemoveAbandonedTemps(int folder) {
   }
   std::vector<std::string> temps;
   while (const dirent* entry = ::readdir(entries)) {
-    if (IsTempName(entry->d_name)) temps.emplace_back(entry->d_name);
+    if (IsTempName(entry->d_name) && entry->d_name != own) temps.emplace_back(entry->d_name);
   }
   ::closedir(entries);
-  for (const std::string& temp : temps) RemoveIfAbandoned(folder, temp);
+  for (const std::string& temp : temps) RemoveIfAbandoned(folder, temp, writer);
 }
 
 // Returns 0 or the errno of the failure. A write may take fewer bytes than offered without an
@@ -225,8 +251,9 @@ int KeepMode(const struct stat& old, int temp) {
   return errno;
 }
 
-// Creates and locks a fresh temporary file. The lock marks it as in use; a sweep that took
-// the name between the creation and the lock is noticed and another name drawn.
+// Creates and locks a fresh temporary file. The lock marks it as in use, where the file system
+// gives locks; a sweep that took the name between the creation and the lock is noticed and
+// another name drawn. A lock refused for any other reason fails the save, and the file goes.
 int CreateTemp(int folder, mode_t mode, std::string& temp) {
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
     temp = TempName();
@@ -234,14 +261,19 @@ int CreateTemp(int folder, mode_t mode, std::string& temp) {
         ::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) return -1;
+    const int refused = ::flock(fd, LOCK_EX) == 0 || LocksUnavailable(errno) ? 0 : errno;
     struct stat opened {
     }, named{};
-    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &opened) == 0 &&
-        ::fstatat(folder, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        SameFile(opened, named)) {
-      return fd;
-    }
+    const bool ours = ::fstat(fd, &opened) == 0 &&
+                      ::fstatat(folder, temp.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      SameFile(opened, named);
+    if (ours && refused == 0) return fd;
+    if (ours) ::unlinkat(folder, temp.c_str(), 0);
     ::close(fd);
+    if (refused != 0) {
+      errno = refused;
+      return -1;
+    }
   }
   errno = EEXIST;
   return -1;
@@ -275,7 +307,6 @@ Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
     return Failed(ReasonForErrno(errno));
   }
 
-  RemoveAbandonedTemps(folder);
   // Private until the bytes are written and it has the old file's mode: others may read the
   // new bytes no sooner than they could read the old ones. A new file gets what the folder
   // gives new files.
@@ -285,15 +316,20 @@ Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
     if (errno == EACCES || errno == EPERM) return Failed(kReasonFolderLocked);
     return FolderFailure(errno);  // "not found" can only mean the folder went away
   }
-  if (exists) KeepOwnerAndAttributes(folder, name, old, fd);
+  const Descriptor file(fd);
+  // Removed before the file is let go: until then the lock keeps other saves' sweeps off it.
+  const auto discard = [&](Result failure) {
+    ::unlinkat(folder, temp.c_str(), 0);
+    return failure;
+  };
+  RemoveAbandonedTemps(folder, Writer(folder, fd), temp);
+  if (exists) KeepOwnerAndAttributes(folder, place.name, old, fd);
   int error = WriteAll(fd, bytes);
   if (error == 0 && exists) error = KeepMode(old, fd);
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   // The lock is held until the rename is done, so no other save's sweep takes the file.
   if (error == 0 && ::renameat(folder, temp.c_str(), folder, name) != 0) error = errno;
-  if (error != 0) ::unlinkat(folder, temp.c_str(), 0);
-  ::close(fd);
-  if (error != 0) return Failed(ReasonForErrno(error));
+  if (error != 0) return discard(Failed(ReasonForErrno(error)));
   FlushFolder(folder);
   return {true, {}};
 }

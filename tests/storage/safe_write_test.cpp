@@ -14,6 +14,8 @@
 #include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include <ctime>
 #endif
 
 #include <gtest/gtest.h>
@@ -29,9 +31,21 @@
 // Each mode change is seen with the mode the file had until then, or refused with
 // `chmodRefusal` as a FAT or exFAT stick or a FUSE driver refuses it; each flush is seen with
 // its file's kind. Writes take at most 1000 bytes; after `shortWrites` of them the disk is full.
-// A rename fails with `renameError` when that is set.
+// A rename fails with `renameError` when that is set, a lock with `lockRefusal` (as on an NFS
+// share whose lock service cannot be reached). The effective user is `pretendedUser` when set.
 static std::vector<mode_t> modesBeforeChmod, flushedKinds;
-static int chmodRefusal = 0, shortWrites = -1, renameError = 0;
+static int chmodRefusal = 0, shortWrites = -1, renameError = 0, lockRefusal = 0;
+static uid_t pretendedUser = 0;
+extern "C" int flock(int fd, int operation) noexcept {
+  if (lockRefusal != 0) {
+    errno = lockRefusal;
+    return -1;
+  }
+  return static_cast<int>(::syscall(SYS_flock, fd, operation));
+}
+extern "C" uid_t geteuid() noexcept {
+  return pretendedUser != 0 ? pretendedUser : static_cast<uid_t>(::syscall(SYS_geteuid));
+}
 extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept {
   if (renameError != 0) {
     errno = renameError;
@@ -160,6 +174,15 @@ TEST(WriteFileSafely, WritesTheBytesExactlyAndSweepsOnlyTemporariesNoSaveHolds) 
   // Only the abandoned temporary went, and no temporary of the saves stayed.
   EXPECT_FALSE(fs::exists(folder / kAbandoned));
   EXPECT_EQ(Names(folder.path()).size(), before.size());
+#ifndef _WIN32
+  // A stick mounted for everyone shows every file, the folder too, as the mount's, not as the
+  // user's (here pretended to be someone else): the sweep takes those all the same.
+  Put(folder / kAbandoned, "half");
+  pretendedUser = 4242;
+  EXPECT_TRUE(WriteFileSafely(folder / "cards.txt", "1\r\n").ok);
+  pretendedUser = 0;
+  EXPECT_FALSE(fs::exists(folder / kAbandoned));
+#endif
 }
 
 #ifdef _WIN32
@@ -312,6 +335,34 @@ TEST(WriteFileSafely, FullDiskOrFailedRenameKeepsTheOldFileAndAModeTheDiskCannot
     EXPECT_EQ(Contents(target), std::string(20'000, 'a' + refusal % 26));
     EXPECT_EQ(flushedKinds, (std::vector<mode_t>{S_IFREG, S_IFDIR}));
   }
+}
+
+// Where locks are refused (an NFS share whose lock service cannot be reached, a FUSE driver)
+// the save goes on without one, and the sweep, which cannot tell a temporary still being
+// written by its lock, takes only those untouched for hours. A lock refused for any other
+// reason fails the save.
+TEST(WriteFileSafely, WhereLocksAreRefusedSavesAlikeAndSweepsOnlyTemporariesLongUntouched) {
+  ScratchFolder folder;
+  const fs::path target = folder / "cards";
+  Put(target, kOld);
+  Put(folder / kInUse, "being written");
+  const timespec twoHoursAgo[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 2 * 60 * 60, 0}};
+  for (const int refusal : {ENOLCK, EINVAL, ENOSYS, EOPNOTSUPP}) {
+    Put(folder / kAbandoned, "half");
+    ASSERT_EQ(::utimensat(AT_FDCWD, (folder / kAbandoned).c_str(), twoHoursAgo, 0), 0);
+    lockRefusal = refusal;
+    const Result result = WriteFileSafely(target, std::to_string(refusal));
+    lockRefusal = 0;
+    EXPECT_TRUE(result.ok) << refusal << " " << result.reason;
+    EXPECT_EQ(Contents(target), std::to_string(refusal));
+    EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{kInUse, "cards"})) << refusal;
+  }
+  fs::remove(folder / kInUse);
+  Put(target, kOld);
+  lockRefusal = EIO;
+  const Result failed = WriteFileSafely(target, "1\r\n");
+  lockRefusal = 0;
+  testing::ExpectFailedAndUntouched(failed, ReasonForErrno(EIO), target);
 }
 #endif
 
