@@ -10,12 +10,16 @@
 #include <thread>
 #else
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <linux/posix_acl.h>
+#include <linux/posix_acl_xattr.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <ctime>
+#include <sstream>
 #endif
 
 #include <gtest/gtest.h>
@@ -243,6 +247,33 @@ TEST(WriteFileSafelyOnWindows, TheFileKeepsItsAttributesAndANewOneIsNotHidden) {
 }
 #else
 constexpr uid_t kNobody = 65534;
+constexpr char kAccessList[] = "system.posix_acl_access", kCapability[] = "security.capability";
+
+// The value of an extended attribute; empty when there is none.
+std::string Attribute(const fs::path& file, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t length = ::getxattr(file.c_str(), name, value.data(), value.size());
+  value.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+  return value;
+}
+
+// An access list as the kernel keeps it, from the form getfacl shows ("user::rw- group::r-- ...").
+std::string AccessList(const std::string& text) {
+  std::string list("\x02\0\0\0", 4);  // the format's version
+  std::istringstream entries(text);
+  for (std::string kind, id, rights; std::getline(entries >> std::ws, kind, ':') &&
+                                     std::getline(entries, id, ':') && entries >> rights;) {
+    const int tag = kind == "user" ? (id.empty() ? ACL_USER_OBJ : ACL_USER)
+                    : kind == "group" ? (id.empty() ? ACL_GROUP_OBJ : ACL_GROUP)
+                    : kind == "mask" ? ACL_MASK
+                                     : ACL_OTHER;
+    posix_acl_xattr_entry entry{static_cast<__le16>(tag), 0,
+                                static_cast<__le32>(id.empty() ? ACL_UNDEFINED_ID : std::stoi(id))};
+    for (const char right : rights) entry.e_perm = entry.e_perm << 1 | (right != '-');
+    list.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+  }
+  return list;
+}
 
 TEST(WriteFileSafely, SavesThroughLinksToTheFileTheyLeadTo) {
   ScratchFolder folder;
@@ -272,6 +303,11 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   ASSERT_EQ(::chown(target.c_str(), kNobody, kNobody), 0);
   ASSERT_EQ(::chmod(target.c_str(), 04750), 0);
   const bool attributes = ::setxattr(target.c_str(), "user.kelvara", "kept", 4, 0) == 0;
+  // May bind to a low port: a capability, which a write clears.
+  const vfs_cap_data bind{VFS_CAP_REVISION_2 | VFS_CAP_FLAGS_EFFECTIVE,
+                          {{1 << CAP_NET_BIND_SERVICE, 0}, {0, 0}}};
+  const std::string capability(reinterpret_cast<const char*>(&bind), sizeof bind);
+  ASSERT_EQ(::setxattr(target.c_str(), kCapability, capability.data(), capability.size(), 0), 0);
 
   const mode_t umask = ::umask(022);
   modesBeforeChmod.clear();
@@ -284,6 +320,7 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   EXPECT_EQ(now.st_gid, kNobody);
   EXPECT_EQ(now.st_mode & 07777, 04750u);
   EXPECT_TRUE(!attributes || ::getxattr(target.c_str(), "user.kelvara", nullptr, 0) == 4);
+  EXPECT_EQ(Attribute(target, kCapability), capability);
   // No one the old file kept out could have opened the new one while it was being written.
   ASSERT_FALSE(modesBeforeChmod.empty());
   for (const mode_t mode : modesBeforeChmod)
@@ -363,6 +400,42 @@ TEST(WriteFileSafely, WhereLocksAreRefusedSavesAlikeAndSweepsOnlyTemporariesLong
   const Result failed = WriteFileSafely(target, "1\r\n");
   lockRefusal = 0;
   testing::ExpectFailedAndUntouched(failed, ReasonForErrno(EIO), target);
+}
+
+// A file shared through its access list keeps every user's and group's access, saved by its
+// owner who may only write it or by someone the list lets write: the new file then has that
+// user as its owner, and a list written anew gives the old owner and group their access.
+// Where no list could keep everyone's, that save is refused.
+TEST(WriteFileSafely, AFileSharedThroughItsAccessListKeepsEveryonesAccessOrIsNotReplaced) {
+  if (::geteuid() != 0) GTEST_SKIP() << "files of other users need root";
+  ScratchFolder folder;
+  const fs::path target = folder / "cards";
+  const char* writeOnly = "user::-w- user:12345:rw- group::--- mask::rw- other::---";
+  const struct {
+    uid_t owner;
+    const char *before, *after;  // empty: refused
+  } cases[] = {
+      {kNobody, writeOnly, writeOnly},
+      {12345, "user::rw- user:65534:rw- group::r-- mask::rw- other::---",
+       "user::rw- user:12345:rw- group::--- group:12345:r-- mask::rw- other::---"},
+      // Members of the saver's group who are in the owner's group too would gain reading.
+      {12345, "user::rw- user:65534:rw- group::--- mask::rw- other::r--", ""},
+  };
+  for (const auto& [owner, before, after] : cases) {
+    fs::remove(target);
+    Put(target, kOld);
+    ASSERT_EQ(::chown(target.c_str(), owner, owner), 0);
+    const std::string list = AccessList(before);
+    if (::setxattr(target.c_str(), kAccessList, list.data(), list.size(), 0) != 0)
+      GTEST_SKIP() << "no access lists on " << folder.path();
+    testing::RunAsOrdinaryUser([&] {
+      const Result result = WriteFileSafely(target, "1\r\n");
+      if (*after == '\0')
+        return testing::ExpectFailedAndUntouched(result, kReasonSharedFile, target);
+      EXPECT_TRUE(result.ok) << result.reason;
+    });
+    EXPECT_EQ(Attribute(target, kAccessList), AccessList(*after ? after : before)) << before;
+  }
 }
 #endif
 
