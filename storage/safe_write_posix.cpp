@@ -35,7 +35,7 @@ constexpr char kCapabilities[] = "security.capability";
 // A save writes its temporary file within moments. Where the file system gives no locks, one
 // written to within the hour may still be in use (a save held up on a slow network share, or
 // a server whose clock runs a little apart) and is not swept.
-constexpr std::time_t kLongestSave = 60 * 60;
+constexpr std::time_t kLongestSave = 60 * 60L;
 
 // Folders are opened only to work inside them, which needs no permission to read them.
 #ifdef O_PATH
