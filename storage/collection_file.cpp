@@ -86,10 +86,12 @@ class ItemReader {
     return c;
   }
   int line() const { return line_; }
-  // Why the bytes ended early: a read error, or too many of them. Empty at the file's real end.
+  // Why the bytes ended early: a read error, or too many of them. Empty at the file's real end,
+  // which may be the last byte the bound allows.
   std::string_view trouble() const {
+    const bool more = read_ == kMostBytesRead && in_.peek() != std::char_traits<char>::eof();
     if (in_.bad()) return kReadFailed;
-    return read_ == kMostBytesRead ? kNotACollection : std::string_view();
+    return more ? kNotACollection : std::string_view();
   }
 
   // Passes over a UTF-8 byte order mark. Bytes that only began like one are handed back as

@@ -9,9 +9,25 @@
 #include "storage/reasons.h"
 
 namespace kelvara {
+namespace {
 
-PlainFileReader::PlainFileReader(const std::filesystem::path& path)
-    : handle_(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {
+// Opened from its folder, as the save writes it, so that whatever path can be saved can be
+// loaded, however long.
+int OpenInFolder(const std::filesystem::path& path) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+  const int in = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (in < 0) return -1;
+  const int fd =
+      ::openat(in, path.filename().c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  const int error = errno;
+  ::close(in);
+  errno = error;
+  return fd;
+}
+
+}  // namespace
+
+PlainFileReader::PlainFileReader(const std::filesystem::path& path) : handle_(OpenInFolder(path)) {
   struct stat opened {};
   if (handle_ < 0) {
     // A socket, or a device without its driver, cannot be opened at all.

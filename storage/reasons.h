@@ -33,4 +33,9 @@ inline constexpr std::string_view kReasonTempName = "保存の途中で使う名
 inline constexpr std::string_view kReasonForeignLink =
     "共有フォルダにあるほかの人のリンクはたどらないよ";
 
+// A file shared through its access list, saved by someone who cannot give the new file its
+// owner or group, where no list could keep everyone's access as it was.
+inline constexpr std::string_view kReasonSharedFile =
+    "ほかの人と分けあってるファイルだから、持ち主を変えずには保存できないよ";
+
 }  // namespace kelvara

@@ -50,6 +50,8 @@ TEST(LoadCollectionFile, EveryAcceptedFormLoadsTheSameTableThatWritesOneCrLfLine
       {"much more after them", Items("\r\n", "\r") + std::string(8 << 20, '#')},
       {"a comma after the 72nd", Items(",", ",")},
       {"leading zeros", "001," + Items(",").substr(2)},
+      {"ending on the mebibyte's last byte",
+       std::string((1 << 20) - Items("\n").size(), '\n') + Items("\n")},
   };
   ScratchFolder folder;
   for (const auto& [name, text] : forms) {

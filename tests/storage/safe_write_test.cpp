@@ -9,10 +9,17 @@
 #include <memory>
 #include <thread>
 #else
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <linux/posix_acl.h>
+#include <linux/posix_acl_xattr.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include <ctime>
+#include <sstream>
 #endif
 
 #include <gtest/gtest.h>
@@ -28,9 +35,21 @@
 // Each mode change is seen with the mode the file had until then, or refused with
 // `chmodRefusal` as a FAT or exFAT stick or a FUSE driver refuses it; each flush is seen with
 // its file's kind. Writes take at most 1000 bytes; after `shortWrites` of them the disk is full.
-// A rename fails with `renameError` when that is set.
+// A rename fails with `renameError` when that is set, a lock with `lockRefusal` (as on an NFS
+// share whose lock service cannot be reached). The effective user is `pretendedUser` when set.
 static std::vector<mode_t> modesBeforeChmod, flushedKinds;
-static int chmodRefusal = 0, shortWrites = -1, renameError = 0;
+static int chmodRefusal = 0, shortWrites = -1, renameError = 0, lockRefusal = 0;
+static uid_t pretendedUser = 0;
+extern "C" int flock(int fd, int operation) noexcept {
+  if (lockRefusal != 0) {
+    errno = lockRefusal;
+    return -1;
+  }
+  return static_cast<int>(::syscall(SYS_flock, fd, operation));
+}
+extern "C" uid_t geteuid() noexcept {
+  return pretendedUser != 0 ? pretendedUser : static_cast<uid_t>(::syscall(SYS_geteuid));
+}
 extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) noexcept {
   if (renameError != 0) {
     errno = renameError;
@@ -92,6 +111,11 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   const std::string tooLong = ReasonForErrno(ENAMETOOLONG);
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
   fs::create_symlink(kTempForm, folder / "to a temporary");
+  // Longer than the system takes as one path, in a folder it takes: saved, and read, from there.
+  fs::path deep = folder.path();
+  while (deep.native().size() < PATH_MAX - 300) deep /= std::string(250, 'd');
+  fs::create_directories(deep);
+  const std::string longName(250, 'n');
   ::alarm(20);  // a load that waits for a writer on the pipe ends the test here
 #endif
   const std::tuple<fs::path, std::string, std::string> cases[] = {
@@ -110,6 +134,7 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
       {folder / "to a temporary", std::string(kReasonTempName), notFound},
       {folder / std::string(300, 'n'), tooLong, tooLong},
       {folder / "pipe", notPlain, notPlain},
+      {deep / longName, "", "値が 1 個しかないよ、72 個いるよ"},
 #endif
   };
   const auto before = Names(folder.path());
@@ -122,6 +147,9 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   // A read error: this process's memory is unmapped at the file's start.
   EXPECT_EQ(LoadCollectionFile("/proc/self/mem").reason, "読んでる途中でエラーが起きたよ");
   ::alarm(0);
+  const int in = ::open(deep.c_str(), O_PATH | O_DIRECTORY);  // no path reaches the file
+  EXPECT_EQ(::unlinkat(in, longName.c_str(), 0), 0);
+  ::close(in);
 #endif
   // The unforeseen give the number to look up.
   EXPECT_EQ(ReasonForErrno(4242), "思わぬエラー、番号 4242 だよ");
@@ -135,10 +163,13 @@ TEST(WriteFileSafely, WritesTheBytesExactlyAndSweepsOnlyTemporariesNoSaveHolds) 
   Put(folder / ".kelvara-notes.tmp", "not ours");  // looks alike, but is no temporary name
   const testing::HeldFile held(folder / kInUse);   // as a save in another process holds it
 #ifndef _WIN32
-  // Named like temporaries, a pipe the sweep must not wait on and another user's file.
+  // Named like temporaries, a pipe the sweep must not wait on and (root can stage it) another
+  // user's file.
   ASSERT_EQ(::mkfifo((folder / ".kelvara-00000000000000aa.tmp").c_str(), 0666), 0);
-  Put(folder / ".kelvara-00000000000000bb.tmp", "theirs");
-  ASSERT_EQ(::chown((folder / ".kelvara-00000000000000bb.tmp").c_str(), 12345, 12345), 0);
+  if (::geteuid() == 0) {
+    Put(folder / ".kelvara-00000000000000bb.tmp", "theirs");
+    ASSERT_EQ(::chown((folder / ".kelvara-00000000000000bb.tmp").c_str(), 12345, 12345), 0);
+  }
 #endif
   const auto before = Names(folder.path());
   // Line ends are never doubled.
@@ -147,6 +178,15 @@ TEST(WriteFileSafely, WritesTheBytesExactlyAndSweepsOnlyTemporariesNoSaveHolds) 
   // Only the abandoned temporary went, and no temporary of the saves stayed.
   EXPECT_FALSE(fs::exists(folder / kAbandoned));
   EXPECT_EQ(Names(folder.path()).size(), before.size());
+#ifndef _WIN32
+  // A stick mounted for everyone shows every file, the folder too, as the mount's, not as the
+  // user's (here pretended to be someone else): the sweep takes those all the same.
+  Put(folder / kAbandoned, "half");
+  pretendedUser = 4242;
+  EXPECT_TRUE(WriteFileSafely(folder / "cards.txt", "1\r\n").ok);
+  pretendedUser = 0;
+  EXPECT_FALSE(fs::exists(folder / kAbandoned));
+#endif
 }
 
 #ifdef _WIN32
@@ -207,6 +247,33 @@ TEST(WriteFileSafelyOnWindows, TheFileKeepsItsAttributesAndANewOneIsNotHidden) {
 }
 #else
 constexpr uid_t kNobody = 65534;
+constexpr char kAccessList[] = "system.posix_acl_access", kCapability[] = "security.capability";
+
+// The value of an extended attribute; empty when there is none.
+std::string Attribute(const fs::path& file, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t length = ::getxattr(file.c_str(), name, value.data(), value.size());
+  value.resize(length < 0 ? 0 : static_cast<std::size_t>(length));
+  return value;
+}
+
+// An access list as the kernel keeps it, from the form getfacl shows ("user::rw- group::r-- ...").
+std::string AccessList(const std::string& text) {
+  std::string list("\x02\0\0\0", 4);  // the format's version
+  std::istringstream entries(text);
+  for (std::string kind, id, rights; std::getline(entries >> std::ws, kind, ':') &&
+                                     std::getline(entries, id, ':') && entries >> rights;) {
+    const int tag = kind == "user" ? (id.empty() ? ACL_USER_OBJ : ACL_USER)
+                    : kind == "group" ? (id.empty() ? ACL_GROUP_OBJ : ACL_GROUP)
+                    : kind == "mask" ? ACL_MASK
+                                     : ACL_OTHER;
+    posix_acl_xattr_entry entry{static_cast<__le16>(tag), 0,
+                                static_cast<__le32>(id.empty() ? ACL_UNDEFINED_ID : std::stoi(id))};
+    for (const char right : rights) entry.e_perm = entry.e_perm << 1 | (right != '-');
+    list.append(reinterpret_cast<const char*>(&entry), sizeof entry);
+  }
+  return list;
+}
 
 TEST(WriteFileSafely, SavesThroughLinksToTheFileTheyLeadTo) {
   ScratchFolder folder;
@@ -236,6 +303,11 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   ASSERT_EQ(::chown(target.c_str(), kNobody, kNobody), 0);
   ASSERT_EQ(::chmod(target.c_str(), 04750), 0);
   const bool attributes = ::setxattr(target.c_str(), "user.kelvara", "kept", 4, 0) == 0;
+  // May bind to a low port: a capability, which a write clears.
+  const vfs_cap_data bind{VFS_CAP_REVISION_2 | VFS_CAP_FLAGS_EFFECTIVE,
+                          {{1 << CAP_NET_BIND_SERVICE, 0}, {0, 0}}};
+  const std::string capability(reinterpret_cast<const char*>(&bind), sizeof bind);
+  ASSERT_EQ(::setxattr(target.c_str(), kCapability, capability.data(), capability.size(), 0), 0);
 
   const mode_t umask = ::umask(022);
   modesBeforeChmod.clear();
@@ -248,6 +320,7 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   EXPECT_EQ(now.st_gid, kNobody);
   EXPECT_EQ(now.st_mode & 07777, 04750u);
   EXPECT_TRUE(!attributes || ::getxattr(target.c_str(), "user.kelvara", nullptr, 0) == 4);
+  EXPECT_EQ(Attribute(target, kCapability), capability);
   // No one the old file kept out could have opened the new one while it was being written.
   ASSERT_FALSE(modesBeforeChmod.empty());
   for (const mode_t mode : modesBeforeChmod)
@@ -298,6 +371,70 @@ TEST(WriteFileSafely, FullDiskOrFailedRenameKeepsTheOldFileAndAModeTheDiskCannot
     EXPECT_TRUE(result.ok) << refusal << result.reason;
     EXPECT_EQ(Contents(target), std::string(20'000, 'a' + refusal % 26));
     EXPECT_EQ(flushedKinds, (std::vector<mode_t>{S_IFREG, S_IFDIR}));
+  }
+}
+
+// Where locks are refused (an NFS share whose lock service cannot be reached, a FUSE driver)
+// the save goes on without one, and the sweep, which cannot tell a temporary still being
+// written by its lock, takes only those untouched for hours. A lock refused for any other
+// reason fails the save.
+TEST(WriteFileSafely, WhereLocksAreRefusedSavesAlikeAndSweepsOnlyTemporariesLongUntouched) {
+  ScratchFolder folder;
+  const fs::path target = folder / "cards";
+  Put(target, kOld);
+  Put(folder / kInUse, "being written");
+  const timespec twoHoursAgo[2] = {{0, UTIME_OMIT}, {std::time(nullptr) - 2 * 60 * 60, 0}};
+  for (const int refusal : {ENOLCK, EINVAL, ENOSYS, EOPNOTSUPP}) {
+    Put(folder / kAbandoned, "half");
+    ASSERT_EQ(::utimensat(AT_FDCWD, (folder / kAbandoned).c_str(), twoHoursAgo, 0), 0);
+    lockRefusal = refusal;
+    const Result result = WriteFileSafely(target, std::to_string(refusal));
+    lockRefusal = 0;
+    EXPECT_TRUE(result.ok) << refusal << " " << result.reason;
+    EXPECT_EQ(Contents(target), std::to_string(refusal));
+    EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{kInUse, "cards"})) << refusal;
+  }
+  fs::remove(folder / kInUse);
+  Put(target, kOld);
+  lockRefusal = EIO;
+  const Result failed = WriteFileSafely(target, "1\r\n");
+  lockRefusal = 0;
+  testing::ExpectFailedAndUntouched(failed, ReasonForErrno(EIO), target);
+}
+
+// A file shared through its access list keeps every user's and group's access, saved by its
+// owner who may only write it or by someone the list lets write: the new file then has that
+// user as its owner, and a list written anew gives the old owner and group their access.
+// Where no list could keep everyone's, that save is refused.
+TEST(WriteFileSafely, AFileSharedThroughItsAccessListKeepsEveryonesAccessOrIsNotReplaced) {
+  if (::geteuid() != 0) GTEST_SKIP() << "files of other users need root";
+  ScratchFolder folder;
+  const fs::path target = folder / "cards";
+  const char* writeOnly = "user::-w- user:12345:rw- group::--- mask::rw- other::---";
+  const struct {
+    uid_t owner;
+    const char *before, *after;  // empty: refused
+  } cases[] = {
+      {kNobody, writeOnly, writeOnly},
+      {12345, "user::rw- user:65534:rw- group::r-- mask::rw- other::---",
+       "user::rw- user:12345:rw- group::--- group:12345:r-- mask::rw- other::---"},
+      // Members of the saver's group who are in the owner's group too would gain reading.
+      {12345, "user::rw- user:65534:rw- group::--- mask::rw- other::r--", ""},
+  };
+  for (const auto& [owner, before, after] : cases) {
+    fs::remove(target);
+    Put(target, kOld);
+    ASSERT_EQ(::chown(target.c_str(), owner, owner), 0);
+    const std::string list = AccessList(before);
+    if (::setxattr(target.c_str(), kAccessList, list.data(), list.size(), 0) != 0)
+      GTEST_SKIP() << "no access lists on " << folder.path();
+    testing::RunAsOrdinaryUser([&] {
+      const Result result = WriteFileSafely(target, "1\r\n");
+      if (*after == '\0')
+        return testing::ExpectFailedAndUntouched(result, kReasonSharedFile, target);
+      EXPECT_TRUE(result.ok) << result.reason;
+    });
+    EXPECT_EQ(Attribute(target, kAccessList), AccessList(*after ? after : before)) << before;
   }
 }
 #endif
