@@ -46,10 +46,13 @@ if(not_executable)
   message(FATAL_ERROR "cmake --install gave no runnable bin/kelvara:\n${output}")
 endif()
 
-# Exactly the program, its menu entry, the documents a Debian package carries, and one icon of
-# each hicolor size, each a PNG of its folder's size (width and height from the PNG header).
+# Exactly the program, its menu entry, its manual page, the documents a Debian package
+# carries, and one icon of each hicolor size, each a PNG of its folder's size
+# (width and height from the PNG header).
 set(expected "bin/kelvara" "share/applications/kelvara.desktop"
-  "share/doc/kelvara/copyright" "share/doc/kelvara/THIRD-PARTY-NOTICES")
+  "share/man/man1/kelvara.1.gz"
+  "share/doc/kelvara/copyright" "share/doc/kelvara/changelog.gz"
+  "share/doc/kelvara/THIRD-PARTY-NOTICES" "share/lintian/overrides/kelvara")
 foreach(size IN LISTS ICON_SIZES)
   set(icon "share/icons/hicolor/${size}x${size}/apps/kelvara.png")
   list(APPEND expected "${icon}")
