@@ -1,6 +1,6 @@
 # Installs the build into a scratch prefix and checks what lands where a desktop looks.
-# cmake -DBUILD_DIR=... -DPREFIX=... -DICON_SIZES="16;32;..." -DVERSION=... [-DWINDOWS=ON]
-#   -P install_check.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... -DICON_SIZES="16;32;..." -DAPP_ID=... -DVERSION=...
+#   [-DWINDOWS=ON] -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
   RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -46,11 +46,11 @@ if(not_executable)
   message(FATAL_ERROR "cmake --install gave no runnable bin/kelvara:\n${output}")
 endif()
 
-# Exactly the program, its menu entry, its manual page, the documents a Debian package
-# carries, and one icon of each hicolor size, each a PNG of its folder's size
+# Exactly the program, its menu entry, its AppStream data, its manual page, the documents a
+# Debian package carries, and one icon of each hicolor size, each a PNG of its folder's size
 # (width and height from the PNG header).
 set(expected "bin/kelvara" "share/applications/kelvara.desktop"
-  "share/man/man1/kelvara.1.gz"
+  "share/metainfo/${APP_ID}.metainfo.xml" "share/man/man1/kelvara.1.gz"
   "share/doc/kelvara/copyright" "share/doc/kelvara/changelog.gz"
   "share/doc/kelvara/THIRD-PARTY-NOTICES" "share/lintian/overrides/kelvara")
 foreach(size IN LISTS ICON_SIZES)
