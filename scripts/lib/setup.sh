@@ -11,9 +11,11 @@ KELVARA_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev font
 # script with the cross windres (which preprocesses with the cross gcc and its windows.h), and
 # redraw the artwork with the generator's fonts to check the committed pictures. xvfb, xauth and
 # x11-utils: the task-bar hint's test, on an X server of its own. The benchmarks are built too,
-# so that they keep compiling.
+# so that they keep compiling. lintian, appstream and desktop-file-utils check the Debian
+# package, its AppStream data and its menu entry.
 KELVARA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core
-  binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev xvfb xauth x11-utils)
+  binutils-mingw-w64-x86-64 gcc-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev xvfb xauth x11-utils
+  lintian appstream desktop-file-utils)
 
 # What the benchmarks add: Google Benchmark to build them, hyperfine and GNU time to time the
 # start-up and measure its memory.

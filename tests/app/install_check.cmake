@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix and checks what lands where a desktop looks.
-# cmake -DBUILD_DIR=... -DPREFIX=... -DICON_SIZES="16;32;..." [-DWINDOWS=ON] -P install_check.cmake
+# cmake -DBUILD_DIR=... -DPREFIX=... -DICON_SIZES="16;32;..." -DAPP_ID=... -DVERSION=...
+#   [-DWINDOWS=ON] -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
   RESULT_VARIABLE failed OUTPUT_VARIABLE output ERROR_VARIABLE output)
@@ -17,13 +18,25 @@ function(expect_only expected)
 endfunction()
 
 if(WINDOWS)
-  # What the release zip holds: the self-contained program and its read-me, side by side; the
-  # read-me in UTF-8 with a byte order mark, so that Notepad shows its Japanese on any Windows.
-  expect_only("kelvara.exe;README-ja.txt")
+  # What the release zip holds: the self-contained program beside its read-me and licences. The
+  # read-me is UTF-8 with a byte order mark and CR LF line ends, as Notepad on any Windows
+  # shows it, and starts with the version.
+  expect_only("kelvara.exe;README-ja.txt;LICENSE.txt;THIRD-PARTY-NOTICES.txt")
   file(READ "${PREFIX}/README-ja.txt" start LIMIT 3 HEX)
+  if(NOT start STREQUAL "efbbbf")
+    message(FATAL_ERROR "README-ja.txt starts with ${start}, not a byte order mark")
+  endif()
+  # Read as bytes ("0d 0a " is CR LF; file(READ) as text drops the CRs): every line ends with
+  # CR LF, the last one too.
+  file(READ "${PREFIX}/README-ja.txt" readme HEX)
+  string(REGEX REPLACE "(..)" "\\1 " readme "${readme}")
+  string(REPLACE "0d 0a " "" bare "${readme}")
+  if(bare MATCHES "0[ad] " OR NOT readme MATCHES "0d 0a $")
+    message(FATAL_ERROR "README-ja.txt has a line that does not end with CR LF")
+  endif()
   file(STRINGS "${PREFIX}/README-ja.txt" first LIMIT_COUNT 1)
-  if(NOT start STREQUAL "efbbbf" OR NOT first MATCHES "kelvara ${VERSION}（Windows")
-    message(FATAL_ERROR "README-ja.txt starts with ${start}: ${first}")
+  if(NOT first MATCHES "kelvara ${VERSION}（Windows")
+    message(FATAL_ERROR "README-ja.txt does not start with the version ${VERSION}: ${first}")
   endif()
   return()
 endif()
@@ -33,9 +46,13 @@ if(not_executable)
   message(FATAL_ERROR "cmake --install gave no runnable bin/kelvara:\n${output}")
 endif()
 
-# Exactly the program, its menu entry and one icon of each hicolor size, each a PNG of its
-# folder's size (width and height from the PNG header).
-set(expected "bin/kelvara" "share/applications/kelvara.desktop")
+# Exactly the program, its menu entry, its AppStream data, its manual page, the documents a
+# Debian package carries, and one icon of each hicolor size, each a PNG of its folder's size
+# (width and height from the PNG header).
+set(expected "bin/kelvara" "share/applications/kelvara.desktop"
+  "share/metainfo/${APP_ID}.metainfo.xml" "share/man/man1/kelvara.1.gz"
+  "share/doc/kelvara/copyright" "share/doc/kelvara/changelog.gz"
+  "share/doc/kelvara/THIRD-PARTY-NOTICES" "share/lintian/overrides/kelvara")
 foreach(size IN LISTS ICON_SIZES)
   set(icon "share/icons/hicolor/${size}x${size}/apps/kelvara.png")
   list(APPEND expected "${icon}")
