@@ -35,6 +35,8 @@ std::string Quoted(std::string_view path) {
 void ChooserLogic::Form_Load() {
   drives_ = files_.drives();
   const std::string working = files_.workingFolder();
+  // The lists start on the working folder, its drive chosen. One on no drive (a network share
+  // on Windows) is shown as it is, beside the first drive; without one, the first drive's.
   std::size_t chosen = 0;
   std::vector<std::string> names;
   for (std::size_t i = 0; i < drives_.size(); ++i) {
@@ -42,10 +44,11 @@ void ChooserLogic::Form_Load() {
     if (!working.empty() && drives_[i].current == working) chosen = i;
   }
   view_.showDrives(names, chosen);
+  const std::string start = working.empty() && !drives_.empty() ? drives_[0].current : working;
 
   // A working folder that cannot be read leaves the lists on its nearest readable ancestor;
   // when none can be read, on the folder itself, empty.
-  std::vector<std::string> chain = FolderChain(drives_.empty() ? working : drives_[chosen].current);
+  std::vector<std::string> chain = FolderChain(start);
   std::reverse(chain.begin(), chain.end());
   readFolder(std::move(chain),
              [this](FolderRead read) { showFolder(read.folder, std::move(read.listing)); });

@@ -1,46 +1,40 @@
 #include "chooser/chooser_path.h"
 
+#include <filesystem>
+
+#include "core/utf8_path.h"
+
 namespace kelvara {
 
-std::string ComposePath(std::string_view folder, std::string_view name, char separator) {
+std::string ComposePath(std::string_view folder, std::string_view name) {
   std::string path(folder);
-  path += separator;
+  path += kPathSeparator;
   path += name;
   return path;
 }
 
-std::string ChildFolder(std::string_view folder, std::string_view name, char separator) {
-  if (!folder.empty() && folder.back() == separator) return std::string(folder) + std::string(name);
-  return ComposePath(folder, name, separator);
+std::string ChildFolder(std::string_view folder, std::string_view name) {
+  return Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(name));
 }
 
-std::vector<std::string> FolderChain(std::string_view folder, char separator) {
+std::vector<std::string> FolderChain(std::string_view folder) {
+  const std::filesystem::path path = PathFromUtf8(folder);
   std::vector<std::string> chain;
-  const std::size_t rootEnd = folder.find(separator);
-  if (rootEnd == std::string_view::npos) {
-    if (!folder.empty()) chain.emplace_back(folder);
-    return chain;
-  }
-  std::string path(folder.substr(0, rootEnd + 1));
-  chain.push_back(path);
-  std::size_t start = rootEnd + 1;
-  while (start < folder.size()) {
-    std::size_t end = folder.find(separator, start);
-    if (end == std::string_view::npos) end = folder.size();
-    if (end > start) {  // a doubled or trailing separator adds no level
-      path = ChildFolder(path, folder.substr(start, end - start), separator);
-      chain.push_back(path);
-    }
-    start = end + 1;
+  if (!path.has_root_path()) return chain;
+  std::filesystem::path ancestor = path.root_path();
+  chain.push_back(Utf8FromPath(ancestor));
+  for (const std::filesystem::path& part : path.relative_path()) {
+    if (part.empty()) continue;  // a doubled or trailing separator adds no level
+    ancestor /= part;
+    chain.push_back(Utf8FromPath(ancestor));
   }
   return chain;
 }
 
-std::string FolderName(std::string_view folder, char separator) {
-  const std::vector<std::string> chain = FolderChain(folder, separator);
-  if (chain.size() <= 1) return std::string(folder);
-  const std::string& last = chain.back();
-  return last.substr(last.rfind(separator) + 1);
+std::string FolderName(std::string_view folder) {
+  const std::filesystem::path path = PathFromUtf8(folder);
+  return path.has_relative_path() ? Utf8FromPath(path.relative_path().filename())
+                                  : std::string(folder);
 }
 
 }  // namespace kelvara

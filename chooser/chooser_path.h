@@ -14,18 +14,17 @@ inline constexpr char kPathSeparator = '/';
 
 // The path an action is given: folder, one separator, name, joined unchanged. At a root the
 // separator appears twice ("//x.txt", "A:\\x.txt"); an empty name leaves a trailing separator.
-std::string ComposePath(std::string_view folder, std::string_view name,
-                        char separator = kPathSeparator);
+std::string ComposePath(std::string_view folder, std::string_view name);
 
-// The folder `name` inside `folder`, without doubling the separator at a root.
-std::string ChildFolder(std::string_view folder, std::string_view name,
-                        char separator = kPathSeparator);
+// The folder `name` inside `folder` (UTF-8), without doubling the separator at a root.
+std::string ChildFolder(std::string_view folder, std::string_view name);
 
-// A folder and its ancestors, root first: "/a/b" gives "/", "/a", "/a/b"; "C:\a" gives
-// "C:\", "C:\a". The root is everything up to and including the first separator.
-std::vector<std::string> FolderChain(std::string_view folder, char separator = kPathSeparator);
+// A folder and its ancestors, root first, as the system reads the path: "/a/b" gives "/",
+// "/a", "/a/b"; "C:\a" gives "C:\", "C:\a"; "\\nas\cards" gives "\\nas\", "\\nas\cards".
+// Empty for a path without a root.
+std::vector<std::string> FolderChain(std::string_view folder);
 
-// The last part of a folder's path as a directory list shows it: the root stays whole.
-std::string FolderName(std::string_view folder, char separator = kPathSeparator);
+// The last part of a folder's path as a directory list shows it: a root stays whole.
+std::string FolderName(std::string_view folder);
 
 }  // namespace kelvara

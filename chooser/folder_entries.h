@@ -4,7 +4,8 @@
 #include <functional>
 #include <string>
 #include <string_view>
-#include <system_error>
+
+#include "core/result.h"
 
 namespace kelvara {
 
@@ -17,8 +18,8 @@ struct FolderEntry {
 };
 
 // Calls `visit` with every entry of `folder` (UTF-8) that is not hidden (on Windows: neither
-// hidden nor system), in the system's order. Returns what stopped the reading, if anything.
-std::error_code ReadVisibleEntries(const std::string& folder,
-                                   const std::function<void(const FolderEntry&)>& visit);
+// hidden nor system), in the system's order. Ok, or why the folder could not be read.
+Result ReadVisibleEntries(const std::string& folder,
+                          const std::function<void(const FolderEntry&)>& visit);
 
 }  // namespace kelvara

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "chooser/folder_entries.h"
+#include "storage/reasons.h"
 
 namespace kelvara {
 namespace {
@@ -32,10 +33,10 @@ Type TypeOf(DIR* folder, const dirent& entry) {
 
 }  // namespace
 
-std::error_code ReadVisibleEntries(const std::string& folder,
-                                   const std::function<void(const FolderEntry&)>& visit) {
+Result ReadVisibleEntries(const std::string& folder,
+                          const std::function<void(const FolderEntry&)>& visit) {
   DIR* entries = ::opendir(folder.c_str());
-  if (!entries) return {errno, std::generic_category()};
+  if (!entries) return Failed(FolderReasonForErrno(errno));
   int error = 0;
   for (;;) {
     errno = 0;
@@ -48,7 +49,7 @@ std::error_code ReadVisibleEntries(const std::string& folder,
     visit({entry->d_name, TypeOf(entries, *entry)});
   }
   ::closedir(entries);
-  return {error, std::generic_category()};
+  return error == 0 ? Result{true, {}} : Failed(FolderReasonForErrno(error));
 }
 
 }  // namespace kelvara

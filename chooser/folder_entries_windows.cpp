@@ -5,31 +5,18 @@
 #include "chooser/chooser_path.h"
 #include "chooser/folder_entries.h"
 #include "core/utf8_path.h"
+#include "storage/reasons.h"
 
 namespace kelvara {
 namespace {
 
-// The system's error as the chooser words it (FolderFailure); the rest keep their number.
-std::error_code FolderError(const std::string& folder, DWORD error) {
-  // A path through a file reads as missing or as a bad name, as the system pleases; say it is
-  // no folder.
-  const DWORD attributes = ::GetFileAttributesW(PathFromUtf8(folder).c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return std::make_error_code(std::errc::not_a_directory);
+// Why the folder could not be read. A path that is gone, or that runs through a file (which the
+// system reads as missing or as a bad name, as it pleases), is a missing folder.
+Result FolderFailure(DWORD error) {
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY) {
+    return Failed(kReasonFolderMissing);
   }
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return std::make_error_code(std::errc::no_such_file_or_directory);
-    case ERROR_DIRECTORY:
-      return std::make_error_code(std::errc::not_a_directory);
-    case ERROR_ACCESS_DENIED:
-      return std::make_error_code(std::errc::permission_denied);
-    case ERROR_NOT_READY:
-      return std::make_error_code(std::errc::no_such_device);
-    default:
-      return {static_cast<int>(error), std::system_category()};
-  }
+  return Failed(ReasonForWindowsError(error));
 }
 
 bool IsFolder(const std::string& folder) {
@@ -39,8 +26,8 @@ bool IsFolder(const std::string& folder) {
 
 }  // namespace
 
-std::error_code ReadVisibleEntries(const std::string& folder,
-                                   const std::function<void(const FolderEntry&)>& visit) {
+Result ReadVisibleEntries(const std::string& folder,
+                          const std::function<void(const FolderEntry&)>& visit) {
   const std::wstring pattern = PathFromUtf8(ChildFolder(folder, "*")).wstring();
   WIN32_FIND_DATAW found;
   const HANDLE search = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
@@ -48,8 +35,8 @@ std::error_code ReadVisibleEntries(const std::string& folder,
   if (search == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     // The root of an empty drive has not even "." and "..".
-    if (error == ERROR_FILE_NOT_FOUND && IsFolder(folder)) return {};
-    return FolderError(folder, error);
+    if (error == ERROR_FILE_NOT_FOUND && IsFolder(folder)) return {true, {}};
+    return FolderFailure(error);
   }
   do {
     const DWORD attributes = found.dwFileAttributes;
@@ -64,7 +51,7 @@ std::error_code ReadVisibleEntries(const std::string& folder,
   } while (::FindNextFileW(search, &found));
   const DWORD error = ::GetLastError();
   ::FindClose(search);
-  return error == ERROR_NO_MORE_FILES ? std::error_code() : FolderError(folder, error);
+  return error == ERROR_NO_MORE_FILES ? Result{true, {}} : FolderFailure(error);
 }
 
 }  // namespace kelvara

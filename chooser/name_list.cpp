@@ -45,10 +45,6 @@ bool ComesBefore(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-NameList::NameList(std::initializer_list<std::string_view> names) {
-  for (const std::string_view name : names) add(name);
-}
-
 void NameList::add(std::string_view name) {
   spans_.push_back(
       {static_cast<std::uint32_t>(bytes_.size()), static_cast<std::uint32_t>(name.size())});

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,9 +12,6 @@ namespace kelvara {
 // thousand entries costs their bytes and eight more each, not a string and an allocation each.
 class NameList {
  public:
-  NameList() = default;
-  NameList(std::initializer_list<std::string_view> names);
-
   void add(std::string_view name);
   std::size_t size() const { return spans_.size(); }
   bool empty() const { return spans_.empty(); }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <system_error>
-
 #include "chooser/file_system.h"
 
 namespace kelvara {
@@ -13,8 +11,5 @@ class RealFileSystem final : public FileSystem {
   std::string workingFolder() override;
   FolderListing list(const std::string& folder) override;
 };
-
-// Why a folder could not be read, in the program's words.
-std::string FolderFailure(const std::error_code& error);
 
 }  // namespace kelvara

@@ -1,6 +1,6 @@
 #include "core/main_window_logic.h"
 
-#include "core/count_text.h"
+#include "core/decimal_text.h"
 #include "core/tables.h"
 
 namespace kelvara {
@@ -49,8 +49,9 @@ void MainWindowLogic::collectionFileChanged(std::string_view path) {
 }
 
 void MainWindowLogic::showCount(int character) {
-  view_.showCount(character,
-                  CountText(state_.CollectionTable[CountIndex(state_.CurrentCategory, character)]));
+  view_.showCount(
+      character,
+      DecimalText(state_.CollectionTable[CountIndex(state_.CurrentCategory, character)]));
   countShown_[static_cast<std::size_t>(character)] = true;
 }
 

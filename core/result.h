@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace kelvara {
 
@@ -12,5 +13,9 @@ struct Result {
   bool ok = false;
   std::string reason;
 };
+
+inline Result Failed(std::string_view reason) {
+  return {false, std::string(reason)};
+}
 
 }  // namespace kelvara

@@ -1,6 +1,6 @@
 #include "export/exports.h"
 
-#include "core/count_text.h"
+#include "core/decimal_text.h"
 #include "core/tables.h"
 #include "export/cp932.h"
 
@@ -26,7 +26,7 @@ std::string CsvBytes(const CountTable& table) {
   for (int category = 0; category < kCategoryCount; ++category) {
     text.append(kCategoryNames[category]);
     for (int character = 0; character < kCharacterCount; ++character) {
-      text.append(",").append(CountText(table[CountIndex(category, character)]));
+      text.append(",").append(DecimalText(table[CountIndex(category, character)]));
     }
     text.append(kLineEnd);
   }
@@ -45,7 +45,7 @@ std::string HtmlBytes(const CountTable& table) {
     AddLine(text, "<TR>");
     AddLine(text, "<TD>", kCategoryNames[category], "</TD>");
     for (int character = 0; character < kCharacterCount; ++character) {
-      AddLine(text, "<TD ALIGN=right>", CountText(table[CountIndex(category, character)]), "</TD>");
+      AddLine(text, "<TD ALIGN=right>", DecimalText(table[CountIndex(category, character)]), "</TD>");
     }
     AddLine(text, "</TR>");
   }

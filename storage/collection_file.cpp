@@ -4,7 +4,7 @@
 #include <istream>
 #include <system_error>
 
-#include "core/count_text.h"
+#include "core/decimal_text.h"
 #include "core/utf8_text.h"
 #include "storage/plain_file_reader.h"
 #include "storage/reasons.h"
@@ -28,12 +28,6 @@ bool IsBlank(int c) {
 }
 bool IsLineEnd(int c) {
   return c == '\r' || c == '\n';
-}
-
-std::string Number(long long value) {
-  char digits[24];
-  const auto end = std::to_chars(std::begin(digits), std::end(digits), value).ptr;
-  return std::string(digits, end);
 }
 
 // The first characters of an item as a message can show them: cut after whole characters,
@@ -137,8 +131,8 @@ class CollectionReader {
       } else if (c == std::char_traits<char>::eof()) {
         if (!in_.trouble().empty()) return fail(std::string(in_.trouble()));
         if (afterComma_) return failEmpty(index);
-        return fail("値が " + Number(static_cast<long long>(index)) + " 個しかないよ、" +
-                    Number(kCountCount) + " 個いるよ");
+        return fail("値が " + DecimalText(static_cast<long long>(index)) + " 個しかないよ、" +
+                    DecimalText(kCountCount) + " 個いるよ");
       } else if (IsLineEnd(c)) {
         if (afterComma_) return failEmpty(index);
         in_.get();
@@ -176,14 +170,16 @@ class CollectionReader {
     }
     if (!in_.trouble().empty()) return fail(std::string(in_.trouble()));
 
-    const std::string where = Number(line) + " 行目、" + Number(static_cast<long long>(index) + 1) +
-                              " 番目の値「" + Shortened(text, tooLong) + "」";
+    const std::string where = DecimalText(line) + " 行目、" +
+                              DecimalText(static_cast<long long>(index) + 1) + " 番目の値「" +
+                              Shortened(text, tooLong) + "」";
     if (tooLong) {
       return fail(where + (LooksNumeric(text) ? "は桁が多すぎるよ" : "は数じゃないよ"));
     }
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc::result_out_of_range) {
-      return fail(where + "は " + CountText(kCountMin) + "〜" + CountText(kCountMax) + " の外だよ");
+      return fail(where + "は " + DecimalText(kCountMin) + "〜" + DecimalText(kCountMax) +
+                  " の外だよ");
     }
     if (error != std::errc() || end != text.data() + text.size()) {
       return fail(where + "は数じゃないよ");
@@ -192,12 +188,12 @@ class CollectionReader {
   }
 
   bool failEmpty(std::size_t index) {
-    return fail(Number(in_.line()) + " 行目、" + Number(static_cast<long long>(index) + 1) +
-                " 番目の値が空っぽだよ");
+    return fail(DecimalText(in_.line()) + " 行目、" +
+                DecimalText(static_cast<long long>(index) + 1) + " 番目の値が空っぽだよ");
   }
 
   bool fail(const std::string& reason) {
-    failure_ = {{false, reason}, {}};
+    failure_ = {Failed(reason), {}};
     return false;
   }
 
@@ -210,7 +206,7 @@ class CollectionReader {
 
 std::string CollectionFileBytes(const CountTable& table) {
   std::string bytes;
-  for (const Count count : table) bytes += CountText(count) + "\r\n";
+  for (const Count count : table) bytes += DecimalText(count) + "\r\n";
   return bytes;
 }
 
@@ -219,9 +215,7 @@ LoadResult ReadCollection(std::istream& in) {
 }
 
 LoadResult LoadCollectionFile(const std::filesystem::path& path) {
-  const auto failed = [](std::string_view reason) {
-    return LoadResult{{false, std::string(reason)}, {}};
-  };
+  const auto failed = [](std::string_view reason) { return LoadResult{Failed(reason), {}}; };
   if (!path.has_filename()) return failed(kReasonNoFileSelected);
   PlainFileReader file(path);
   if (!file.failure().empty()) return failed(file.failure());

@@ -1,8 +1,8 @@
 #include "storage/reasons.h"
 
 #include <cerrno>
-#include <charconv>
-#include <iterator>
+
+#include "core/decimal_text.h"
 
 namespace kelvara {
 namespace {
@@ -140,9 +140,7 @@ std::string Lookup(const Reason (&table)[N], unsigned long code, std::string_vie
     if (reason.code == code) return std::string(reason.text);
   }
   // An error nobody foresaw still gets a sentence, with its number for whoever helps.
-  char digits[24];
-  const auto end = std::to_chars(std::begin(digits), std::end(digits), code).ptr;
-  return std::string(unknownLead) + std::string(digits, end) + " だよ";
+  return std::string(unknownLead) + DecimalText(static_cast<long long>(code)) + " だよ";
 }
 
 }  // namespace
@@ -155,13 +153,8 @@ std::string ReasonForWindowsError(unsigned long error) {
   return Lookup(kWindowsReasons, error, "思わぬエラー、Windows の番号 ");
 }
 
-std::string ReasonForErrorCode(std::error_code error) {
-#ifdef _WIN32
-  if (error.category() == std::system_category()) {
-    return ReasonForWindowsError(static_cast<unsigned long>(error.value()));
-  }
-#endif
-  return ReasonForErrno(error.value());
+std::string FolderReasonForErrno(int error) {
+  return error == ENOENT ? std::string(kReasonFolderMissing) : ReasonForErrno(error);
 }
 
 }  // namespace kelvara

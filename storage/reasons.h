@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <system_error>
 
 namespace kelvara {
 
@@ -10,9 +9,8 @@ namespace kelvara {
 // maps here, so both file write paths and the load say the same thing for the same trouble.
 std::string ReasonForErrno(int error);
 std::string ReasonForWindowsError(unsigned long error);
-// For codes from the standard library (std::filesystem): errno values, or Win32 codes in the
-// system category on Windows.
-std::string ReasonForErrorCode(std::error_code error);
+// Why a folder could not be opened: as for a file, but what is missing is the folder.
+std::string FolderReasonForErrno(int error);
 
 inline constexpr std::string_view kReasonNoName = "ファイルの名前がないよ";
 inline constexpr std::string_view kReasonNoFileSelected = "ファイルが選ばれてないよ";

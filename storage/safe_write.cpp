@@ -42,10 +42,10 @@ bool IsTempName(const std::filesystem::path& name) {
 }  // namespace detail
 
 Result WriteFileSafely(const std::filesystem::path& target, std::string_view bytes) {
-  if (!target.has_filename()) return {false, std::string(kReasonNoName)};
+  if (!target.has_filename()) return Failed(kReasonNoName);
   // The next save beside it would sweep it away. Names reached through links are checked
   // where the links are followed.
-  if (detail::IsTempName(target)) return {false, std::string(kReasonTempName)};
+  if (detail::IsTempName(target)) return Failed(kReasonTempName);
   return detail::ReplaceThroughTemp(target, bytes);
 }
 

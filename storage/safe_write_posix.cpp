@@ -69,12 +69,8 @@ struct Place {
   std::string name;
 };
 
-Result Failed(std::string_view reason) {
-  return {false, std::string(reason)};
-}
-
 Result FolderFailure(int error) {
-  return Failed(error == ENOENT ? kReasonFolderMissing : ReasonForErrno(error));
+  return Failed(FolderReasonForErrno(error));
 }
 
 // The kernel follows no link that someone else left in a shared sticky folder such as /tmp

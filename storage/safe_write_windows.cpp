@@ -27,8 +27,8 @@ class Handle {
   HANDLE handle_;
 };
 
-Result Failed(DWORD error) {
-  return {false, ReasonForWindowsError(error)};
+Result FailedWith(DWORD error) {
+  return Failed(ReasonForWindowsError(error));
 }
 
 // Returns 0 or the Win32 error. A write may take fewer bytes than offered; the rest is offered
@@ -203,13 +203,13 @@ DWORD MoveOver(const std::wstring& temp, const std::wstring& final) {
 }  // namespace
 
 Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
-  if (!FitsWindowsLimits(target)) return Failed(ERROR_FILENAME_EXCED_RANGE);
+  if (!FitsWindowsLimits(target)) return FailedWith(ERROR_FILENAME_EXCED_RANGE);
   std::wstring final;
   bool exists = false;
   if (const DWORD error = FinalTarget(target, final, exists); error == ERROR_BAD_DEV_TYPE) {
-    return {false, std::string(kReasonNotPlainFile)};
+    return Failed(kReasonNotPlainFile);
   } else if (error != 0) {
-    return Failed(error);
+    return FailedWith(error);
   }
   const std::wstring folder = FolderOf(final);
   RemoveAbandonedTemps(folder, final);
@@ -218,8 +218,7 @@ Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
   const Handle file(CreateTemp(folder, temp));
   if (!file.valid()) {
     const DWORD error = ::GetLastError();
-    return error == ERROR_ACCESS_DENIED ? Result{false, std::string(kReasonFolderLocked)}
-                                        : Failed(error);
+    return error == ERROR_ACCESS_DENIED ? Failed(kReasonFolderLocked) : FailedWith(error);
   }
   DWORD error = WriteAll(file.get(), bytes);
   if (error == 0 && !::FlushFileBuffers(file.get())) error = ::GetLastError();
@@ -231,7 +230,7 @@ Result ReplaceThroughTemp(const fs::path& target, std::string_view bytes) {
   if (error != 0) {
     FILE_DISPOSITION_INFO dispose{TRUE};
     ::SetFileInformationByHandle(file.get(), FileDispositionInfo, &dispose, sizeof dispose);
-    return Failed(error);
+    return FailedWith(error);
   }
   return {true, {}};
 }

@@ -145,7 +145,7 @@ TEST_F(ChooserTest, TheListsFollowTheDriveAndFolderChosenOrSayWhyNot) {
   answerAll();
   logic->Drive1_Change(2);  // no medium
   answerAll();
-  const std::string gone = kOops + "「" + at("home/cards") + "」が開けないよ（もうないみたい）";
+  const std::string gone = kOops + "「" + at("home/cards") + "」が開けないよ（フォルダが見つからないよ）";
   EXPECT_EQ(events, (Texts{"beep", gone, "beep", kOops + "デバイスが準備されていないよ"}));
   EXPECT_TRUE(openFolder == at("usb") && files == Texts{"p"});
   logic->openFolder(rows.size() - 1);  // "photos"
@@ -258,7 +258,7 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
 }
 
 TEST(FolderChain, ListsTheRootThenEveryAncestorDownToTheFolder) {
-  EXPECT_EQ(FolderChain("/a//b/", '/'), (Texts{"/", "/a", "/a/b"}));
+  EXPECT_EQ(FolderChain("/a//b/"), (Texts{"/", "/a", "/a/b"}));
 }
 
 #ifdef _WIN32
