@@ -20,7 +20,7 @@ std::string ComposePath(std::string_view folder, std::string_view name);
 std::string ChildFolder(std::string_view folder, std::string_view name);
 
 // A folder and its ancestors, root first, as the system reads the path: "/a/b" gives "/",
-// "/a", "/a/b"; "C:\a" gives "C:\", "C:\a"; "\\nas\cards" gives "\\nas\", "\\nas\cards".
+// "/a", "/a/b"; "C:\a" gives "C:\", "C:\a"; "\\nas\cards\a" gives "\\nas\cards\", "\\nas\cards\a".
 // Empty for a path without a root.
 std::vector<std::string> FolderChain(std::string_view folder);
 

@@ -145,7 +145,8 @@ TEST_F(ChooserTest, TheListsFollowTheDriveAndFolderChosenOrSayWhyNot) {
   answerAll();
   logic->Drive1_Change(2);  // no medium
   answerAll();
-  const std::string gone = kOops + "「" + at("home/cards") + "」が開けないよ（フォルダが見つからないよ）";
+  const std::string gone =
+      kOops + "「" + at("home/cards") + "」が開けないよ（フォルダが見つからないよ）";
   EXPECT_EQ(events, (Texts{"beep", gone, "beep", kOops + "デバイスが準備されていないよ"}));
   EXPECT_TRUE(openFolder == at("usb") && files == Texts{"p"});
   logic->openFolder(rows.size() - 1);  // "photos"
@@ -257,8 +258,17 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
 #endif
 }
 
+// A doubled or trailing separator adds no level; a share's root is its server and share.
 TEST(FolderChain, ListsTheRootThenEveryAncestorDownToTheFolder) {
+#ifdef _WIN32
+  EXPECT_EQ(FolderChain("\\\\nas\\cards\\kelvara\\"),
+            (Texts{"\\\\nas\\cards\\", "\\\\nas\\cards\\kelvara"}));
+  EXPECT_EQ(FolderName("\\\\nas\\cards\\"), "\\\\nas\\cards\\");
+  EXPECT_EQ(FolderChain("C:\\a\\\\b"), (Texts{"C:\\", "C:\\a", "C:\\a\\b"}));
+#else
   EXPECT_EQ(FolderChain("/a//b/"), (Texts{"/", "/a", "/a/b"}));
+#endif
+  EXPECT_EQ(FolderChain("cards"), Texts{});
 }
 
 #ifdef _WIN32
