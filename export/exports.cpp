@@ -45,7 +45,8 @@ std::string HtmlBytes(const CountTable& table) {
     AddLine(text, "<TR>");
     AddLine(text, "<TD>", kCategoryNames[category], "</TD>");
     for (int character = 0; character < kCharacterCount; ++character) {
-      AddLine(text, "<TD ALIGN=right>", DecimalText(table[CountIndex(category, character)]), "</TD>");
+      AddLine(text, "<TD ALIGN=right>", DecimalText(table[CountIndex(category, character)]),
+              "</TD>");
     }
     AddLine(text, "</TR>");
   }

@@ -56,7 +56,7 @@ ChooserWindow::ChooserWindow(ChooserKind kind, std::unique_ptr<ChooserAction> ac
     : QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       action_(std::move(action)),
-      runner_(pool, *this),
+      runner_(pool),
       logic_(kind, files, *this, *action_) {
   const ChooserLook& look = kLooks.at(static_cast<std::size_t>(kind));
   setObjectName(QString::fromLatin1(look.window));
