@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <utility>
 #else
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -20,6 +21,7 @@
 
 #include <ctime>
 #include <sstream>
+#include <utility>
 #endif
 
 #include <gtest/gtest.h>
@@ -78,6 +80,16 @@ extern "C" int fsync(int fd) {
   struct stat flushed {};
   if (::fstat(fd, &flushed) == 0) flushedKinds.push_back(flushed.st_mode & S_IFMT);
   return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+// A save made while `fault` is set to `value`.
+template <typename T>
+static kelvara::Result SaveWhile(T& fault, T value, const std::filesystem::path& target,
+                                 std::string_view bytes) {
+  const T before = std::exchange(fault, value);
+  const kelvara::Result result = kelvara::WriteFileSafely(target, bytes);
+  fault = before;
+  return result;
 }
 #endif
 
@@ -182,9 +194,7 @@ TEST(WriteFileSafely, WritesTheBytesExactlyAndSweepsOnlyTemporariesNoSaveHolds) 
   // A stick mounted for everyone shows every file, the folder too, as the mount's, not as the
   // user's (here pretended to be someone else): the sweep takes those all the same.
   Put(folder / kAbandoned, "half");
-  pretendedUser = 4242;
-  EXPECT_TRUE(WriteFileSafely(folder / "cards.txt", "1\r\n").ok);
-  pretendedUser = 0;
+  EXPECT_EQ(SaveWhile(pretendedUser, 4242u, folder / "cards.txt", "1\r\n").reason, "");
   EXPECT_FALSE(fs::exists(folder / kAbandoned));
 #endif
 }
@@ -257,6 +267,13 @@ std::string Attribute(const fs::path& file, const char* name) {
   return value;
 }
 
+// A file's permission and set-ID bits in octal.
+std::string Mode(const fs::path& file) {
+  std::ostringstream octal;
+  octal << std::oct << (static_cast<unsigned>(fs::status(file).permissions()) & 07777);
+  return octal.str();
+}
+
 // An access list as the kernel keeps it, from the form getfacl shows ("user::rw- group::r-- ...").
 std::string AccessList(const std::string& text) {
   std::string list("\x02\0\0\0", 4);  // the format's version
@@ -289,7 +306,7 @@ TEST(WriteFileSafely, SavesThroughLinksToTheFileTheyLeadTo) {
   };
   for (const auto& c : cases) {
     fs::create_symlink(c.leadsTo, folder / c.link);
-    EXPECT_TRUE(WriteFileSafely(folder / c.link, c.link).ok) << c.link;
+    EXPECT_EQ(WriteFileSafely(folder / c.link, c.link).reason, "") << c.link;
     EXPECT_EQ(Contents(c.file), c.link);
   }
   fs::remove_all(elsewhere);
@@ -318,8 +335,8 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   ASSERT_EQ(::stat(target.c_str(), &now), 0);
   EXPECT_EQ(now.st_uid, kNobody);
   EXPECT_EQ(now.st_gid, kNobody);
-  EXPECT_EQ(now.st_mode & 07777, 04750u);
-  EXPECT_TRUE(!attributes || ::getxattr(target.c_str(), "user.kelvara", nullptr, 0) == 4);
+  EXPECT_EQ(Mode(target), "4750");
+  EXPECT_EQ(Attribute(target, "user.kelvara"), attributes ? "kept" : "");
   EXPECT_EQ(Attribute(target, kCapability), capability);
   // No one the old file kept out could have opened the new one while it was being written.
   ASSERT_FALSE(modesBeforeChmod.empty());
@@ -336,7 +353,7 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, kReasonForeignLink);
   EXPECT_EQ(Contents(target), "0\r\n");
   ASSERT_EQ(::lchown((sticky / "planted").c_str(), 0, 0), 0);
-  EXPECT_TRUE(WriteFileSafely(sticky / "planted", "1\r\n").ok);
+  EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, "");
   fs::remove(sticky / "planted");
 
   // A sticky folder refuses an ordinary user the rename over another's file.
@@ -355,21 +372,15 @@ TEST(WriteFileSafely, FullDiskOrFailedRenameKeepsTheOldFileAndAModeTheDiskCannot
   ScratchFolder folder;
   const fs::path target = folder / "cards";
   Put(target, kOld);
-  shortWrites = 3;
-  const Result full = WriteFileSafely(target, std::string(256 * 1024, '5'));
-  shortWrites = -1;
-  testing::ExpectFailedAndUntouched(full, "ディスクがいっぱいだよ", target);
-  renameError = EIO;
-  const Result notRenamed = WriteFileSafely(target, "1\r\n");
-  renameError = 0;
-  testing::ExpectFailedAndUntouched(notRenamed, ReasonForErrno(EIO), target);
+  testing::ExpectFailedAndUntouched(SaveWhile(shortWrites, 3, target, std::string(256 * 1024, '5')),
+                                    "ディスクがいっぱいだよ", target);
+  testing::ExpectFailedAndUntouched(SaveWhile(renameError, EIO, target, "1\r\n"),
+                                    ReasonForErrno(EIO), target);
   for (const int refusal : {EPERM, ENOSYS, EOPNOTSUPP}) {
-    chmodRefusal = refusal;
     flushedKinds.clear();
-    const Result result = WriteFileSafely(target, std::string(20'000, 'a' + refusal % 26));
-    chmodRefusal = 0;
-    EXPECT_TRUE(result.ok) << refusal << result.reason;
-    EXPECT_EQ(Contents(target), std::string(20'000, 'a' + refusal % 26));
+    const std::string bytes(20'000, 'a' + refusal % 26);
+    EXPECT_EQ(SaveWhile(chmodRefusal, refusal, target, bytes).reason, "") << refusal;
+    EXPECT_EQ(Contents(target), bytes);
     EXPECT_EQ(flushedKinds, (std::vector<mode_t>{S_IFREG, S_IFDIR}));
   }
 }
@@ -387,19 +398,15 @@ TEST(WriteFileSafely, WhereLocksAreRefusedSavesAlikeAndSweepsOnlyTemporariesLong
   for (const int refusal : {ENOLCK, EINVAL, ENOSYS, EOPNOTSUPP}) {
     Put(folder / kAbandoned, "half");
     ASSERT_EQ(::utimensat(AT_FDCWD, (folder / kAbandoned).c_str(), twoHoursAgo, 0), 0);
-    lockRefusal = refusal;
-    const Result result = WriteFileSafely(target, std::to_string(refusal));
-    lockRefusal = 0;
-    EXPECT_TRUE(result.ok) << refusal << " " << result.reason;
+    EXPECT_EQ(SaveWhile(lockRefusal, refusal, target, std::to_string(refusal)).reason, "")
+        << refusal;
     EXPECT_EQ(Contents(target), std::to_string(refusal));
     EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{kInUse, "cards"})) << refusal;
   }
   fs::remove(folder / kInUse);
   Put(target, kOld);
-  lockRefusal = EIO;
-  const Result failed = WriteFileSafely(target, "1\r\n");
-  lockRefusal = 0;
-  testing::ExpectFailedAndUntouched(failed, ReasonForErrno(EIO), target);
+  testing::ExpectFailedAndUntouched(SaveWhile(lockRefusal, EIO, target, "1\r\n"),
+                                    ReasonForErrno(EIO), target);
 }
 
 // A file shared through its access list keeps every user's and group's access, saved by its
