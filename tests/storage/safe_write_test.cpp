@@ -123,6 +123,7 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   const std::string tooLong = ReasonForErrno(ENAMETOOLONG);
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
   fs::create_symlink(kTempForm, folder / "to a temporary");
+  fs::create_symlink("loop", folder / "loop");
   // Longer than the system takes as one path, in a folder it takes: saved, and read, from there.
   fs::path deep = folder.path();
   while (deep.native().size() < PATH_MAX - 300) deep /= std::string(250, 'd');
@@ -144,6 +145,7 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
       {folder / "NUL", notPlain, notPlain},
 #else
       {folder / "to a temporary", std::string(kReasonTempName), notFound},
+      {folder / "loop", "リンクがぐるぐる回ってるよ", "リンクがぐるぐる回ってるよ"},
       {folder / std::string(300, 'n'), tooLong, tooLong},
       {folder / "pipe", notPlain, notPlain},
       {deep / longName, "", "値が 1 個しかないよ、72 個いるよ"},
