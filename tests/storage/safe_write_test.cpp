@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <span>
 #include <sstream>
 #include <utility>
 #endif
@@ -365,6 +366,33 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
     testing::ExpectFailedAndUntouched(WriteFileSafely(sticky / "root's", "1\r\n"),
                                       ReasonForErrno(EPERM), sticky / "root's");
   });
+}
+
+// The write clears set-ID bits; an ordinary user's re-save gives them back where it keeps the
+// owner and the group, and drops those that would now run with the saver's own rights.
+TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheOwnerAndGroupTheyHadFor) {
+  ScratchFolder folder;
+  const bool root = ::geteuid() == 0;
+  const uid_t saver = root ? kNobody : ::geteuid();
+  // Name, owner, group, mode before and after.
+  const std::tuple<const char*, uid_t, gid_t, mode_t, const char*> cases[] = {
+      {"own", saver, root ? kNobody : ::getegid(), 06750, "6750"},
+      {"own, in a group the saver is not in", saver, 12345, 06750, "4750"},
+      {"root's", 0, 0, 06666, "666"},
+  };
+  const auto staged = std::span(cases).first(root ? std::size(cases) : 1);
+  for (const auto& [name, owner, group, before, after] : staged) {
+    Put(folder / name, kOld);
+    ASSERT_EQ(::chown((folder / name).c_str(), owner, group), 0);
+    ASSERT_EQ(::chmod((folder / name).c_str(), before), 0);
+  }
+  testing::RunAsOrdinaryUser([&] {
+    for (const auto& [name, owner, group, before, after] : staged) {
+      EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, "") << name;
+      EXPECT_EQ(Mode(folder / name), after) << name;
+    }
+  });
+  if (!root) GTEST_SKIP() << "files of other owners and groups need root";
 }
 
 // A full disk fails the save after short writes, and a failed rename fails it, the old file
