@@ -395,6 +395,20 @@ TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheOwnerAndGroupT
   if (!root) GTEST_SKIP() << "files of other owners and groups need root";
 }
 
+// A new file gets the access list the folder's default list gives it, as any new file there;
+// a replaced one keeps its own list (here none) instead.
+TEST(WriteFileSafely, ANewFileTakesTheFoldersDefaultAccessListAndAReplacedOneKeepsItsOwn) {
+  ScratchFolder folder;
+  Put(folder / "old", kOld);
+  const std::string list = AccessList("user::rw- user:12345:rw- group::r-- mask::rw- other::---");
+  if (::setxattr(folder.path().c_str(), "system.posix_acl_default", list.data(), list.size(), 0))
+    GTEST_SKIP() << "no access lists on " << folder.path();
+  for (const char* name : {"new", "old"})
+    EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, "") << name;
+  EXPECT_EQ(Attribute(folder / "new", kAccessList), list);
+  EXPECT_EQ(Attribute(folder / "old", kAccessList), "") << "the folder's list on a replaced file";
+}
+
 // A full disk fails the save after short writes, and a failed rename fails it, the old file
 // whole; a mode that a FAT or exFAT stick or a FUSE driver cannot hold or change does not. The
 // saves flush the file, then its folder.
