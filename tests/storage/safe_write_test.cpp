@@ -20,8 +20,10 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <mutex>
 #include <span>
 #include <sstream>
+#include <thread>
 #include <utility>
 #endif
 
@@ -40,7 +42,9 @@
 // its file's kind. Writes take at most 1000 bytes; after `shortWrites` of them the disk is full.
 // A rename fails with `renameError` when that is set, a lock with `lockRefusal` (as on an NFS
 // share whose lock service cannot be reached). The effective user is `pretendedUser` when set.
+// Saves in several threads at once are seen one at a time.
 static std::vector<mode_t> modesBeforeChmod, flushedKinds;
+static std::mutex seen;
 static int chmodRefusal = 0, shortWrites = -1, renameError = 0, lockRefusal = 0;
 static uid_t pretendedUser = 0;
 extern "C" int flock(int fd, int operation) noexcept {
@@ -70,6 +74,7 @@ extern "C" ssize_t write(int fd, const void* bytes, size_t size) {
 }
 extern "C" int fchmod(int fd, mode_t mode) noexcept {
   struct stat before {};
+  const std::lock_guard lock(seen);
   if (::fstat(fd, &before) == 0) modesBeforeChmod.push_back(before.st_mode & 07777);
   if (chmodRefusal != 0) {
     errno = chmodRefusal;
@@ -79,7 +84,10 @@ extern "C" int fchmod(int fd, mode_t mode) noexcept {
 }
 extern "C" int fsync(int fd) {
   struct stat flushed {};
-  if (::fstat(fd, &flushed) == 0) flushedKinds.push_back(flushed.st_mode & S_IFMT);
+  if (::fstat(fd, &flushed) == 0) {
+    const std::lock_guard lock(seen);
+    flushedKinds.push_back(flushed.st_mode & S_IFMT);
+  }
   return static_cast<int>(::syscall(SYS_fsync, fd));
 }
 
@@ -407,6 +415,22 @@ TEST(WriteFileSafely, ANewFileTakesTheFoldersDefaultAccessListAndAReplacedOneKee
     EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, "") << name;
   EXPECT_EQ(Attribute(folder / "new", kAccessList), list);
   EXPECT_EQ(Attribute(folder / "old", kAccessList), "") << "the folder's list on a replaced file";
+}
+
+// Saves into one folder at once, two of them to the same file: each succeeds, none sweeps
+// away another's temporary file while it is written, and every file is one save's bytes whole.
+TEST(WriteFileSafely, SavesIntoOneFolderAtOnceAllSucceedAndLeaveWholeFiles) {
+  ScratchFolder folder;
+  const auto saves = [&folder](const char* name, char fill) {
+    for (int save = 0; save < 100; ++save)
+      EXPECT_EQ(WriteFileSafely(folder / name, std::string(50'000, fill)).reason, "") << name;
+  };
+  std::thread first(saves, "a", '0'), other(saves, "b", '1'), second(saves, "a", '2');
+  for (std::thread* saver : {&first, &other, &second}) saver->join();
+  EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{"a", "b"}));
+  const std::vector<std::string> eitherWhole = {std::string(50'000, '0'), std::string(50'000, '2')};
+  EXPECT_EQ(std::ranges::count(eitherWhole, Contents(folder / "a")), 1) << "a is no save's bytes";
+  EXPECT_EQ(Contents(folder / "b"), std::string(50'000, '1'));
 }
 
 // A full disk fails the save after short writes, and a failed rename fails it, the old file
