@@ -20,7 +20,8 @@ constexpr char kHex[] = "0123456789abcdef";
 }  // namespace
 
 std::string TempName() {
-  static std::mt19937_64 generator{std::random_device{}()};
+  // Saves may run in several threads at once: each draws from its own generator.
+  thread_local std::mt19937_64 generator{std::random_device{}()};
   std::uint64_t bits = generator();
   std::string name(kTempPrefix);
   for (std::size_t digit = 0; digit < kTempDigits; ++digit, bits >>= 4) name += kHex[bits & 0xF];

@@ -38,9 +38,9 @@ TEST_F(MainWindowLogicTest, StartZeroesEveryCountAndCategoriesShowTheirNameAndSi
   state.CurrentCategory = 9;
   logic.Form_Load();
   EXPECT_EQ(state.CollectionTable, CountTable{});
-  EXPECT_EQ(state.CurrentCategory, 9);
-  EXPECT_EQ(view.label1, "");
-  EXPECT_TRUE(view.counts.empty());
+  EXPECT_EQ(state.CurrentCategory, 9) << "the start leaves the current category";
+  EXPECT_EQ(view.label1, "") << "the start shows no category name";
+  EXPECT_EQ(view.counts, Labels{}) << "the start shows no count";
 
   for (int i = 0; i < kCountCount; ++i) state.CollectionTable[i] = static_cast<Count>(i - 3);
   state.CollectionTable[CountIndex(11, 5)] = kCountMin;

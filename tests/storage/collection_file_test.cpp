@@ -65,13 +65,17 @@ TEST(LoadCollectionFile, EveryAcceptedFormLoadsTheSameTableThatWritesOneCrLfLine
 TEST(ReadCollection, EachFaultNamesItemLineAndContentShortened) {
   // Shown cut after 20 whole characters, bytes that are no UTF-8 as U+FFFD, one each.
   const std::string x19(19, 'x'), sevens(20, '7'), replaced = "\xEF\xBF\xBD";
+  const std::string fourReplaced = replaced + replaced + replaced + replaced;
   const std::string first = "1 行目、1 番目の値「";
+  std::string tiles;  // 20 characters of four bytes each, beyond the Basic Multilingual Plane
+  for (int n = 0; n < 20; ++n) tiles += "🀄";
   const std::pair<std::string, std::string> cases[] = {
       {Items("\r\n", "\r\n", 71), "値が 71 個しかないよ、72 個いるよ"},
       {"1,,3", "1 行目、2 番目の値が空っぽだよ"},
       {"1\r\n2,\r\n3", "2 行目、3 番目の値が空っぽだよ"},
       {Items(",", ",", 71), "1 行目、72 番目の値が空っぽだよ"},
       {"1\n2\nabc\n", "3 行目、3 番目の値「abc」は数じゃないよ"},
+      {"1\r2\r\rabc\r", "4 行目、3 番目の値「abc」は数じゃないよ"},
       {"1\r\n2\r\n32768\r\n", "3 行目、3 番目の値「32768」は -32768〜32767 の外だよ"},
       {"-32769", first + "-32769」は -32768〜32767 の外だよ"},
       {std::string(5'000'000, 'x'), first + x19 + "x…」は数じゃないよ"},
@@ -82,6 +86,11 @@ TEST(ReadCollection, EachFaultNamesItemLineAndContentShortened) {
       {std::string("1\0002\x1B", 4), first + "1?2?」は数じゃないよ"},
       {"\xEF\xBB\x31\r\n", first + replaced + replaced + "1」は数じゃないよ"},
       {x19 + "\xE3\x81", first + x19 + replaced + "…」は数じゃないよ"},
+      {tiles + "🀅🀆", first + tiles + "…」は数じゃないよ"},
+      // U+10000 and U+10FFFF shown whole; an overlong U+FFFF and U+110000 a U+FFFD a byte.
+      {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF\xF0\x8F\xBF\xBF\xF4\x90\x80\x80",
+       first + "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF" + fourReplaced + fourReplaced +
+           "」は数じゃないよ"},
   };
   for (const auto& [text, reason] : cases) {
     EXPECT_EQ(Read(text).reason, reason);

@@ -92,7 +92,8 @@ struct HeldFile {
 #ifdef _WIN32
     EXPECT_NE(descriptor = ::_wsopen(file.c_str(), _O_RDONLY, _SH_DENYRW), -1) << file;
 #else
-    EXPECT_EQ(::flock(descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC), LOCK_EX), 0) << file;
+    descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(::flock(descriptor, LOCK_EX), 0) << file;
 #endif
   }
   ~HeldFile() {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 #include <thread>
+#include <utility>
 #else
 #include <fcntl.h>
 #include <linux/capability.h>
@@ -19,7 +20,11 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <mutex>
+#include <span>
 #include <sstream>
+#include <thread>
+#include <utility>
 #endif
 
 #include <gtest/gtest.h>
@@ -37,7 +42,9 @@
 // its file's kind. Writes take at most 1000 bytes; after `shortWrites` of them the disk is full.
 // A rename fails with `renameError` when that is set, a lock with `lockRefusal` (as on an NFS
 // share whose lock service cannot be reached). The effective user is `pretendedUser` when set.
+// Saves in several threads at once are seen one at a time.
 static std::vector<mode_t> modesBeforeChmod, flushedKinds;
+static std::mutex seen;
 static int chmodRefusal = 0, shortWrites = -1, renameError = 0, lockRefusal = 0;
 static uid_t pretendedUser = 0;
 extern "C" int flock(int fd, int operation) noexcept {
@@ -67,6 +74,7 @@ extern "C" ssize_t write(int fd, const void* bytes, size_t size) {
 }
 extern "C" int fchmod(int fd, mode_t mode) noexcept {
   struct stat before {};
+  const std::lock_guard lock(seen);
   if (::fstat(fd, &before) == 0) modesBeforeChmod.push_back(before.st_mode & 07777);
   if (chmodRefusal != 0) {
     errno = chmodRefusal;
@@ -76,8 +84,21 @@ extern "C" int fchmod(int fd, mode_t mode) noexcept {
 }
 extern "C" int fsync(int fd) {
   struct stat flushed {};
-  if (::fstat(fd, &flushed) == 0) flushedKinds.push_back(flushed.st_mode & S_IFMT);
+  if (::fstat(fd, &flushed) == 0) {
+    const std::lock_guard lock(seen);
+    flushedKinds.push_back(flushed.st_mode & S_IFMT);
+  }
   return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+// A save made while `fault` is set to `value`.
+template <typename T>
+static kelvara::Result SaveWhile(T& fault, T value, const std::filesystem::path& target,
+                                 std::string_view bytes) {
+  const T before = std::exchange(fault, value);
+  const kelvara::Result result = kelvara::WriteFileSafely(target, bytes);
+  fault = before;
+  return result;
 }
 #endif
 
@@ -111,6 +132,7 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
   const std::string tooLong = ReasonForErrno(ENAMETOOLONG);
   ASSERT_EQ(::mkfifo((folder / "pipe").c_str(), 0666), 0);
   fs::create_symlink(kTempForm, folder / "to a temporary");
+  fs::create_symlink("loop", folder / "loop");
   // Longer than the system takes as one path, in a folder it takes: saved, and read, from there.
   fs::path deep = folder.path();
   while (deep.native().size() < PATH_MAX - 300) deep /= std::string(250, 'd');
@@ -132,6 +154,7 @@ TEST(WriteFileSafely, AndTheLoadSayWhyAPathIsNoFileForThem) {
       {folder / "NUL", notPlain, notPlain},
 #else
       {folder / "to a temporary", std::string(kReasonTempName), notFound},
+      {folder / "loop", "リンクがぐるぐる回ってるよ", "リンクがぐるぐる回ってるよ"},
       {folder / std::string(300, 'n'), tooLong, tooLong},
       {folder / "pipe", notPlain, notPlain},
       {deep / longName, "", "値が 1 個しかないよ、72 個いるよ"},
@@ -182,9 +205,7 @@ TEST(WriteFileSafely, WritesTheBytesExactlyAndSweepsOnlyTemporariesNoSaveHolds) 
   // A stick mounted for everyone shows every file, the folder too, as the mount's, not as the
   // user's (here pretended to be someone else): the sweep takes those all the same.
   Put(folder / kAbandoned, "half");
-  pretendedUser = 4242;
-  EXPECT_TRUE(WriteFileSafely(folder / "cards.txt", "1\r\n").ok);
-  pretendedUser = 0;
+  EXPECT_EQ(SaveWhile(pretendedUser, 4242u, folder / "cards.txt", "1\r\n").reason, "");
   EXPECT_FALSE(fs::exists(folder / kAbandoned));
 #endif
 }
@@ -257,6 +278,13 @@ std::string Attribute(const fs::path& file, const char* name) {
   return value;
 }
 
+// A file's permission and set-ID bits in octal.
+std::string Mode(const fs::path& file) {
+  std::ostringstream octal;
+  octal << std::oct << (static_cast<unsigned>(fs::status(file).permissions()) & 07777);
+  return octal.str();
+}
+
 // An access list as the kernel keeps it, from the form getfacl shows ("user::rw- group::r-- ...").
 std::string AccessList(const std::string& text) {
   std::string list("\x02\0\0\0", 4);  // the format's version
@@ -289,7 +317,7 @@ TEST(WriteFileSafely, SavesThroughLinksToTheFileTheyLeadTo) {
   };
   for (const auto& c : cases) {
     fs::create_symlink(c.leadsTo, folder / c.link);
-    EXPECT_TRUE(WriteFileSafely(folder / c.link, c.link).ok) << c.link;
+    EXPECT_EQ(WriteFileSafely(folder / c.link, c.link).reason, "") << c.link;
     EXPECT_EQ(Contents(c.file), c.link);
   }
   fs::remove_all(elsewhere);
@@ -318,8 +346,8 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   ASSERT_EQ(::stat(target.c_str(), &now), 0);
   EXPECT_EQ(now.st_uid, kNobody);
   EXPECT_EQ(now.st_gid, kNobody);
-  EXPECT_EQ(now.st_mode & 07777, 04750u);
-  EXPECT_TRUE(!attributes || ::getxattr(target.c_str(), "user.kelvara", nullptr, 0) == 4);
+  EXPECT_EQ(Mode(target), "4750");
+  EXPECT_EQ(Attribute(target, "user.kelvara"), attributes ? "kept" : "");
   EXPECT_EQ(Attribute(target, kCapability), capability);
   // No one the old file kept out could have opened the new one while it was being written.
   ASSERT_FALSE(modesBeforeChmod.empty());
@@ -336,7 +364,7 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, kReasonForeignLink);
   EXPECT_EQ(Contents(target), "0\r\n");
   ASSERT_EQ(::lchown((sticky / "planted").c_str(), 0, 0), 0);
-  EXPECT_TRUE(WriteFileSafely(sticky / "planted", "1\r\n").ok);
+  EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, "");
   fs::remove(sticky / "planted");
 
   // A sticky folder refuses an ordinary user the rename over another's file.
@@ -348,6 +376,63 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   });
 }
 
+// The write clears set-ID bits; an ordinary user's re-save gives them back where it keeps the
+// owner and the group, and drops those that would now run with the saver's own rights.
+TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheOwnerAndGroupTheyHadFor) {
+  ScratchFolder folder;
+  const bool root = ::geteuid() == 0;
+  const uid_t saver = root ? kNobody : ::geteuid();
+  // Name, owner, group, mode before and after.
+  const std::tuple<const char*, uid_t, gid_t, mode_t, const char*> cases[] = {
+      {"own", saver, root ? kNobody : ::getegid(), 06750, "6750"},
+      {"own, in a group the saver is not in", saver, 12345, 06750, "4750"},
+      {"root's", 0, 0, 06666, "666"},
+  };
+  const auto staged = std::span(cases).first(root ? std::size(cases) : 1);
+  for (const auto& [name, owner, group, before, after] : staged) {
+    Put(folder / name, kOld);
+    ASSERT_EQ(::chown((folder / name).c_str(), owner, group), 0);
+    ASSERT_EQ(::chmod((folder / name).c_str(), before), 0);
+  }
+  testing::RunAsOrdinaryUser([&] {
+    for (const auto& [name, owner, group, before, after] : staged) {
+      EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, "") << name;
+      EXPECT_EQ(Mode(folder / name), after) << name;
+    }
+  });
+  if (!root) GTEST_SKIP() << "files of other owners and groups need root";
+}
+
+// A new file gets the access list the folder's default list gives it, as any new file there;
+// a replaced one keeps its own list (here none) instead.
+TEST(WriteFileSafely, ANewFileTakesTheFoldersDefaultAccessListAndAReplacedOneKeepsItsOwn) {
+  ScratchFolder folder;
+  Put(folder / "old", kOld);
+  const std::string list = AccessList("user::rw- user:12345:rw- group::r-- mask::rw- other::---");
+  if (::setxattr(folder.path().c_str(), "system.posix_acl_default", list.data(), list.size(), 0))
+    GTEST_SKIP() << "no access lists on " << folder.path();
+  for (const char* name : {"new", "old"})
+    EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, "") << name;
+  EXPECT_EQ(Attribute(folder / "new", kAccessList), list);
+  EXPECT_EQ(Attribute(folder / "old", kAccessList), "") << "the folder's list on a replaced file";
+}
+
+// Saves into one folder at once, two of them to the same file: each succeeds, none sweeps
+// away another's temporary file while it is written, and every file is one save's bytes whole.
+TEST(WriteFileSafely, SavesIntoOneFolderAtOnceAllSucceedAndLeaveWholeFiles) {
+  ScratchFolder folder;
+  const auto saves = [&folder](const char* name, char fill) {
+    for (int save = 0; save < 100; ++save)
+      EXPECT_EQ(WriteFileSafely(folder / name, std::string(50'000, fill)).reason, "") << name;
+  };
+  std::thread first(saves, "a", '0'), other(saves, "b", '1'), second(saves, "a", '2');
+  for (std::thread* saver : {&first, &other, &second}) saver->join();
+  EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{"a", "b"}));
+  const std::vector<std::string> eitherWhole = {std::string(50'000, '0'), std::string(50'000, '2')};
+  EXPECT_EQ(std::ranges::count(eitherWhole, Contents(folder / "a")), 1) << "a is no save's bytes";
+  EXPECT_EQ(Contents(folder / "b"), std::string(50'000, '1'));
+}
+
 // A full disk fails the save after short writes, and a failed rename fails it, the old file
 // whole; a mode that a FAT or exFAT stick or a FUSE driver cannot hold or change does not. The
 // saves flush the file, then its folder.
@@ -355,21 +440,15 @@ TEST(WriteFileSafely, FullDiskOrFailedRenameKeepsTheOldFileAndAModeTheDiskCannot
   ScratchFolder folder;
   const fs::path target = folder / "cards";
   Put(target, kOld);
-  shortWrites = 3;
-  const Result full = WriteFileSafely(target, std::string(256 * 1024, '5'));
-  shortWrites = -1;
-  testing::ExpectFailedAndUntouched(full, "ディスクがいっぱいだよ", target);
-  renameError = EIO;
-  const Result notRenamed = WriteFileSafely(target, "1\r\n");
-  renameError = 0;
-  testing::ExpectFailedAndUntouched(notRenamed, ReasonForErrno(EIO), target);
+  testing::ExpectFailedAndUntouched(SaveWhile(shortWrites, 3, target, std::string(256 * 1024, '5')),
+                                    "ディスクがいっぱいだよ", target);
+  testing::ExpectFailedAndUntouched(SaveWhile(renameError, EIO, target, "1\r\n"),
+                                    ReasonForErrno(EIO), target);
   for (const int refusal : {EPERM, ENOSYS, EOPNOTSUPP}) {
-    chmodRefusal = refusal;
     flushedKinds.clear();
-    const Result result = WriteFileSafely(target, std::string(20'000, 'a' + refusal % 26));
-    chmodRefusal = 0;
-    EXPECT_TRUE(result.ok) << refusal << result.reason;
-    EXPECT_EQ(Contents(target), std::string(20'000, 'a' + refusal % 26));
+    const std::string bytes(20'000, 'a' + refusal % 26);
+    EXPECT_EQ(SaveWhile(chmodRefusal, refusal, target, bytes).reason, "") << refusal;
+    EXPECT_EQ(Contents(target), bytes);
     EXPECT_EQ(flushedKinds, (std::vector<mode_t>{S_IFREG, S_IFDIR}));
   }
 }
@@ -387,19 +466,15 @@ TEST(WriteFileSafely, WhereLocksAreRefusedSavesAlikeAndSweepsOnlyTemporariesLong
   for (const int refusal : {ENOLCK, EINVAL, ENOSYS, EOPNOTSUPP}) {
     Put(folder / kAbandoned, "half");
     ASSERT_EQ(::utimensat(AT_FDCWD, (folder / kAbandoned).c_str(), twoHoursAgo, 0), 0);
-    lockRefusal = refusal;
-    const Result result = WriteFileSafely(target, std::to_string(refusal));
-    lockRefusal = 0;
-    EXPECT_TRUE(result.ok) << refusal << " " << result.reason;
+    EXPECT_EQ(SaveWhile(lockRefusal, refusal, target, std::to_string(refusal)).reason, "")
+        << refusal;
     EXPECT_EQ(Contents(target), std::to_string(refusal));
     EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{kInUse, "cards"})) << refusal;
   }
   fs::remove(folder / kInUse);
   Put(target, kOld);
-  lockRefusal = EIO;
-  const Result failed = WriteFileSafely(target, "1\r\n");
-  lockRefusal = 0;
-  testing::ExpectFailedAndUntouched(failed, ReasonForErrno(EIO), target);
+  testing::ExpectFailedAndUntouched(SaveWhile(lockRefusal, EIO, target, "1\r\n"),
+                                    ReasonForErrno(EIO), target);
 }
 
 // A file shared through its access list keeps every user's and group's access, saved by its
