@@ -40,8 +40,9 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   void SetUp() override {
     for (const char* name : {"home", "home/cards", "home/Album", "home/b", "usb", "usb/photos"})
       fs::create_directory(folder / name);
-    for (const char* name : {"home/b.txt", "home/photo_000010.jpeg", "home/A.txt", "home/C.txt",
-                             "home/メモ 1.txt", "home/Photo_000009.jpeg", "home/a2.txt", "usb/p"})
+    for (const char* name :
+         {"home/b.txt", "home/photo_000010.jpeg", "home/A.txt", "home/C.txt", "home/メモ 1.txt",
+          "home/Photo_000009.jpeg", "home/a2.txt", "usb/p", "home/cards/q"})
       testing::Put(folder / name, "x");
     open(ChooserKind::filesave);
   }
@@ -49,7 +50,7 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   void showDrives(const Texts&, std::size_t chosen) override { drive = chosen; }
   void showFolders(const std::vector<FolderRow>& shown, std::size_t openRow) override {
     rows = shown;
-    openFolder = shown.at(openRow).path;
+    openFolder = openRow < shown.size() ? shown[openRow].path : "(no rows)";
   }
   void showFiles(NameList names) override {
     files.clear();
@@ -121,46 +122,108 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   std::unique_ptr<ChooserLogic> logic;
 };
 
-// Folders and plain files, sorted; a drive moves both lists, unless it is not ready; a folder
-// moves the file list, unless it cannot be read. A new window starts on the working folder's
-// drive, or on the folder's nearest readable ancestor.
-TEST_F(ChooserTest, TheListsFollowTheDriveAndFolderChosenOrSayWhyNot) {
+// Folders and plain files, sorted regardless of case, also past a common prefix of many bytes;
+// a link is listed as what it leads to, and one leading nowhere or round in a loop not at all.
+TEST_F(ChooserTest, TheListsShowFoldersAndPlainFilesSortedAndLinksAsWhatTheyLeadTo) {
+  Texts plain = {"A.txt",     "a2.txt", "b.txt", "C.txt", "Photo_000009.jpeg", "photo_000010.jpeg",
+                 "メモ 1.txt"};
 #ifdef _WIN32
   testing::Put(folder / "home" / "hidden.txt", "x");
   ::SetFileAttributesW((folder / "home" / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
 #else
   testing::Put(folder / "home" / ".profile", "x");
   ASSERT_EQ(::mkfifo((folder / "home" / "pipe").c_str(), 0666), 0);
+  fs::create_directory_symlink(folder / "usb", folder / "home" / "link");
+  fs::create_symlink(folder / "home" / "b.txt", folder / "home" / "メモ 2");
+  fs::create_symlink(folder / "nowhere", folder / "home" / "dangling");
+  fs::create_symlink("loop", folder / "home" / "loop");
+  plain.push_back("メモ 2");
 #endif
-  // Letters sorted regardless of case, also past a common prefix of many bytes.
-  const Texts plain = {
-      "A.txt", "a2.txt", "b.txt", "C.txt", "Photo_000009.jpeg", "photo_000010.jpeg", "メモ 1.txt"};
   open(ChooserKind::filesave);
-  EXPECT_TRUE(files == plain && rows.back().name == "cards");
-  fs::remove(folder / "home" / "cards");
-  logic->openFolder(rows.size() - 1);  // the lists stay, "cards" gone from them
+  EXPECT_EQ(files, plain);
+  EXPECT_EQ(rows.back().name, kPathSeparator == '/' ? "link" : "cards") << "the last subfolder";
+}
+
+// Why a folder cannot be read, in words; the chooser names the folder with them, and its lists
+// stay on the folder they show, read again, so that one that is gone drops out.
+TEST_F(ChooserTest, AFolderThatCannotBeOpenedIsNamedWithWhyAndTheListsStay) {
+  testing::Put(folder / "file", "x");
+  const std::pair<const char*, std::string> cases[] = {
+      {"gone", "フォルダが見つからないよ"},
+#ifdef _WIN32
+      {"file", "フォルダが見つからないよ"},  // as Windows reads a file on the way
+#else
+      {"file", "途中にフォルダじゃないものがあるよ"},
+      {"loop", "リンクがぐるぐる回ってるよ"},
+      {"locked", "アクセスする許可がないよ"},
+#endif
+  };
+  const auto read = [&] {
+    for (const auto& [name, reason] : cases) EXPECT_EQ(list(at(name)).reason, reason) << name;
+  };
+#ifdef _WIN32
+  read();
+#else
+  fs::create_symlink("loop", folder / "loop");
+  fs::create_directory(folder / "locked");
+  fs::permissions(folder / "locked", fs::perms::none);
+  testing::RunAsOrdinaryUser(read);  // root reads any folder
+  fs::remove(folder / "locked");
+#endif
+  fs::remove_all(folder / "home" / "cards");
+  logic->openFolder(rows.size() - 1);
   answerAll();
-  EXPECT_TRUE(openFolder == at("home") && files == plain && rows.back().name == "b");
+  EXPECT_EQ(events, (Texts{"beep", kOops + "「" + at("home/cards") +
+                                       "」が開けないよ（フォルダが見つからないよ）"}));
+  EXPECT_EQ(openFolder, at("home"));
+  EXPECT_EQ(rows.back().name, "b");
+}
+
+// A drive moves both lists to its current folder; one without a medium beeps and says so, and
+// the lists stay where they were.
+TEST_F(ChooserTest, ADriveMovesBothListsUnlessItIsNotReady) {
   logic->Drive1_Change(1);
   answerAll();
+  EXPECT_EQ(openFolder, at("usb"));
+  EXPECT_EQ(files, Texts{"p"});
   logic->Drive1_Change(2);  // no medium
   answerAll();
-  const std::string gone =
-      kOops + "「" + at("home/cards") + "」が開けないよ（フォルダが見つからないよ）";
-  EXPECT_EQ(events, (Texts{"beep", gone, "beep", kOops + "デバイスが準備されていないよ"}));
-  EXPECT_TRUE(openFolder == at("usb") && files == Texts{"p"});
-  logic->openFolder(rows.size() - 1);  // "photos"
+  EXPECT_EQ(events, (Texts{"beep", kOops + "デバイスが準備されていないよ"}));
+  EXPECT_EQ(openFolder, at("usb"));
+  EXPECT_EQ(files, Texts{"p"});
+}
+
+// Opening a folder moves the file list to exactly its files; at the root the path holds the
+// separator twice, unchanged.
+TEST_F(ChooserTest, AnOpenedFolderShowsItsOwnFilesAndTheRootDoublesTheSeparator) {
+  logic->openFolder(rows.size() - 1);  // "cards"
   answerAll();
-  EXPECT_TRUE(openFolder == at("usb/photos") && files.empty());
-  logic->openFolder(0);  // the root: the separator stands twice in the path, unchanged
+  EXPECT_EQ(openFolder, at("home/cards"));
+  EXPECT_EQ(files, Texts{"q"});
+  logic->openFolder(0);
   answerAll();
   logic->action_Click();  // nothing is saved: Text1 is empty
   answerAll();
   EXPECT_EQ(state.ChosenPath, rows[0].path + kPathSeparator);
+}
 
-  working = at("usb/photos/gone"), workingRoot = at("usb");  // opened afresh
-  open(ChooserKind::filesave);
-  EXPECT_TRUE(drive == 1 && openFolder == at("usb/photos"));
+// A new window starts on the working folder, its drive chosen, or on the folder's nearest
+// readable ancestor; one on no drive (a network share) beside the first drive; without one, on
+// the first drive's folder.
+TEST_F(ChooserTest, ANewWindowStartsOnTheWorkingFolderOrWhereItCanBeRead) {
+  // The working folder, the root of the drive that holds it, the drive chosen, the folder shown.
+  const std::tuple<std::string, std::string, std::size_t, std::string> cases[] = {
+      {"usb/photos", "usb", 1, "usb/photos"},
+      {"usb/photos/gone", "usb", 1, "usb/photos"},
+      {"home/cards", "nowhere", 0, "home/cards"},
+      {"", "nowhere", 0, ""}};
+  for (const auto& [where, root, chosen, shown] : cases) {
+    working = where.empty() ? "" : at(where);
+    workingRoot = at(root);
+    open(ChooserKind::filesave);
+    EXPECT_EQ(drive, chosen) << where;
+    EXPECT_EQ(openFolder, at(shown)) << where;
+  }
 }
 
 // The drives come at once from what the system knows, once per opening; every folder is read
@@ -243,18 +306,22 @@ TEST_F(ChooserTest, EachActionWritesOrReadsTheWholeFileOrSaysWhyNot) {
   }
   EXPECT_EQ(testing::Contents(folder / "home" / "x.csv"), CsvBytes(saved));
   EXPECT_EQ(testing::Contents(folder / "home" / "x.html"), HtmlBytes(saved));
-  EXPECT_TRUE(state.CollectionTable == saved);  // saved, loaded, then kept through a failed load
+  EXPECT_EQ(state.CollectionTable, saved);  // saved, loaded, then kept through a failed load
   EXPECT_EQ(changed, Texts(2, at("home/カード 1.txt") + " 7"));  // the save and the load
 #ifndef _WIN32
-  // A folder that refuses a new file is the cause, even where the file itself may be written;
-  // a name's bytes that are not UTF-8 show as U+FFFD.
+  // A folder that refuses a new file is the cause, even where the file itself may be written
+  // (by its owner too); a name's bytes that are not UTF-8 show as U+FFFD.
   testing::Put(folder / "home" / "b" / "\xFF", "x");
   fs::permissions(folder / "home" / "b" / "\xFF", fs::perms::all);
+  fs::permissions(folder / "home" / "b", fs::perms{0555});
   testing::RunAsOrdinaryUser([&] {
     act(ChooserKind::filesave, "b/\xFF");
-    EXPECT_TRUE(events.at(2).ends_with(
-        "b/\xEF\xBF\xBD」に保存できなかったよ（このフォルダには新しいファイルを作れないよ）"));
+    EXPECT_EQ(
+        events.at(2),
+        kOops + "「" + at("home/b") +
+            "/\xEF\xBF\xBD」に保存できなかったよ（このフォルダには新しいファイルを作れないよ）");
   });
+  fs::permissions(folder / "home" / "b", fs::perms::all);  // for the scratch folder's removal
 #endif
 }
 
@@ -285,7 +352,8 @@ TEST_F(ChooserTest, DrivesOnAJapaneseWindowsAreTheLogicalDrivesAndARootTakesASav
   const auto mapped = std::ranges::find(drives, Utf8FromPath(letter), &Drive::name);
   // The scratch folder's own drive: inside wine's set-up, not the host's root.
   const auto own = std::ranges::find(drives, at("").substr(0, 3), &Drive::root);
-  ASSERT_TRUE(mapped != drives.end() && own != drives.end());
+  ASSERT_TRUE(mapped != drives.end()) << "the mapped drive is not offered";
+  ASSERT_TRUE(own != drives.end()) << "the scratch folder's drive is not offered";
   open(ChooserKind::filesave, &real);
   logic->Drive1_Change(static_cast<std::size_t>(mapped - drives.begin()));
   answerAll();

@@ -6,6 +6,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <fstream>
 
 #include "chooser/chooser_path.h"
 #include "chooser/file_actions.h"
@@ -64,7 +65,8 @@ T* ChildOf(QWidget* window, const QString& name) {
 
 void CheckControl(QWidget* window, const ControlRow& row) {
   const auto* widget = ChildOf(window, row.name);
-  QVERIFY2(widget->isVisible() && widget->isEnabled(), qPrintable(row.name));
+  QVERIFY2(widget->isVisible(), qPrintable(row.name + " is hidden"));
+  QVERIFY2(widget->isEnabled(), qPrintable(row.name + " is disabled"));
   QCOMPARE(widget->geometry(), QRect(qRound(row.left / 15.0), qRound(row.top / 15.0),
                                      qRound(row.width / 15.0), qRound(row.height / 15.0)));
   const QString caption = QString::fromUtf8(row.caption);
@@ -82,8 +84,8 @@ void CheckControl(QWidget* window, const ControlRow& row) {
   if (row.textColor.isValid())
     QCOMPARE(widget->palette().color(widget->foregroundRole()), row.textColor);
   if (const auto* label = qobject_cast<const QLabel*>(widget)) {
-    QVERIFY2(label->autoFillBackground() && label->frameShape() == QFrame::NoFrame,
-             qPrintable(row.name));
+    QVERIFY2(label->autoFillBackground(), qPrintable(row.name + " is not opaque"));
+    QCOMPARE(label->frameShape(), QFrame::NoFrame);
     QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(row.name));
   }
@@ -109,11 +111,6 @@ QStringList VisibleWindows() {
     if (window->isVisible()) names << window->objectName();
   names.sort();
   return names;
-}
-
-bool CarriesTheProgramIcon(QWidget* window) {
-  return !window->parentWidget() && window->windowType() == Qt::Window &&
-         window->windowIcon().pixmap(32).toImage() == ProgramIcon().pixmap(32).toImage();
 }
 
 // Whether a real window stays off the task bar, as Windows or the X server (xprop) has it.
@@ -238,6 +235,13 @@ class WindowsTest : public QObject {
     if (messages_.size() != 1) qFatal("more than one message");
     return messages_[0];
   }
+  // A window of its own, with the program's icon, on the task bar or off it as real windows show.
+  void checkWindow(QWidget* window, bool onTaskBar) {
+    QVERIFY2(!window->parentWidget(), qPrintable(window->objectName() + " has an owner"));
+    QCOMPARE(window->windowType(), Qt::Window);
+    QCOMPARE(window->windowIcon().pixmap(32).toImage(), ProgramIcon().pixmap(32).toImage());
+    if (realWindows_) QCOMPARE(OffTaskBar(window), !onTaskBar);
+  }
   QString shown(const QString& label) { return Shown(ChildOf<QLabel>(main_.get(), label)); }
   QString pathOf(const QString& name) const {
     return QDir::toNativeSeparators(QDir(folder_->path()).canonicalPath() + "/" + name);
@@ -277,7 +281,7 @@ class WindowsTest : public QObject {
 
   void everyControlKeepsItsPlaceCaptionFontAndColour() {
     QCOMPARE(main_->windowTitle(), QStringLiteral("kelvara ver3.00"));
-    QVERIFY(CarriesTheProgramIcon(main_.get()) && !(realWindows_ && OffTaskBar(main_.get())));
+    checkWindow(main_.get(), true);
     QCOMPARE(main_->centralWidget()->size(), QSize(670, 411));
     QCOMPARE(main_->centralWidget()->palette().color(QPalette::Window), QColor(192, 192, 192));
     QStringList menus;  // each menu, then its items
@@ -355,11 +359,11 @@ class WindowsTest : public QObject {
   void eachCommandKeepsOneWindowOfItsKindBesideTheOthers() {
     for (const Kind& kind : kKinds) {
       QPointer<QWidget> chooser = open(kind.command, kind.window);
-      QVERIFY(CarriesTheProgramIcon(chooser) && chooser->windowModality() == Qt::NonModal);
-      QVERIFY(!realWindows_ || OffTaskBar(chooser));
+      checkWindow(chooser, false);
+      QCOMPARE(chooser->windowModality(), Qt::NonModal);
       QCOMPARE(chooser->windowTitle(), kind.caption);
-      QVERIFY(chooser->minimumSize() == QSize(401, 348) &&
-              chooser->maximumSize() == QSize(401, 348));
+      QCOMPARE(chooser->minimumSize(), QSize(401, 348));
+      QCOMPARE(chooser->maximumSize(), QSize(401, 348));
       QCOMPARE(chooser->windowFlags() & (Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
                Qt::WindowCloseButtonHint);
       CheckControl(chooser, {"Label1", kind.caption, 120, 120, 3135, 615, 14.25, Qt::blue});
@@ -377,7 +381,9 @@ class WindowsTest : public QObject {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
       }
       QTest::keyClicks(ChildOf(chooser, "Text1"), "keep.txt");
+      chooser->showMinimized();
       QCOMPARE(open(kind.command, kind.window), chooser.data());  // open already: the same one
+      QVERIFY2(!chooser->isMinimized(), "the command left it minimized");
       QTest::keyClick(ChildOf(chooser, "exit"), Qt::Key_Enter, Qt::KeypadModifier);
       QTRY_VERIFY(chooser.isNull());
       QCOMPARE(ChildOf<QLineEdit>(open(kind.command, kind.window), "Text1")->text(), QString());
@@ -389,12 +395,18 @@ class WindowsTest : public QObject {
     QPointer<QWidget> about = open("ver", "help_ver");
     QCOMPARE(about->geometry(), QRect(367, 189, 365, 100));  // the client area, on the screen
     QCOMPARE(about->windowTitle(), QStringLiteral("バージョン情報"));
-    QVERIFY(CarriesTheProgramIcon(about) && !(realWindows_ && OffTaskBar(about)));
+    checkWindow(about, true);
     QVERIFY(!(about->windowFlags() & Qt::CustomizeWindowHint));  // all the usual title buttons
     CheckControl(about, {"Label1_0", "kelvara ver3.00", 120, 240, 3855, 255, 12, Qt::blue});
     CheckControl(about, {"Label1_1", nullptr, 2040, 840, 3375, 255, 12, Qt::blue});
     CheckControl(about, {"Label1_2", nullptr, 480, 1200, 4935, 255, 12, Qt::black});
     QCOMPARE(open("ver", "help_ver"), about.data());  // open already: the same window
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) QTest::keyClick(about, key);
+    QVERIFY2(about, "a key closed it");
+    QVERIFY2(about->isVisible(), "a key hid it");
+    about->move(0, 0);
+    about->close();  // and opened afresh at its place
+    QCOMPARE(open("ver", "help_ver")->geometry(), QRect(367, 189, 365, 100));
   }
 
   // What a user sees of a save into a folder opened in the lists and of a load back from it; a
@@ -428,14 +440,36 @@ class WindowsTest : public QObject {
     ClickRow(load, "File1", 0);
     QCOMPARE(act(load, "open"), kOops + "「" + pathOf(kOdd) +
                                     "」を呼びだせなかったよ（値が 0 個しかないよ、72 個いるよ）");
-    QVERIFY(load && load->isVisible() && shown("filepath") == pathOf(file));
+    QVERIFY2(load, "a failed load closed its window");
+    QVERIFY(load->isVisible());
+    QCOMPARE(shown("filepath"), pathOf(file));
     ClickRow(load, "Dir1", cards, true);
     QTRY_COMPARE(ChildOf<QListView>(load, "File1")->model()->index(0, 0).data().toString(), name);
     ClickRow(load, "File1", 0);
     QCOMPARE(act(load, "open"), kNote + "zeto用ファイルを呼びだしたよ");
     QTRY_VERIFY(load.isNull());
     QCOMPARE(state_.CollectionTable, saved);
+    for (int j = 0; j < kCharacterCount; ++j)  // the shown category's counts, as loaded
+      QCOMPARE(shown(QStringLiteral("la_number_%1").arg(j)),
+               QString::number(saved[CountIndex(2, j)]));
   }
+
+#ifndef _WIN32
+  // A name whose bytes are not UTF-8 is listed, chosen and loaded from the file it names; the
+  // main window shows its path as the list shows the name.
+  void aNameThatIsNotUtf8LoadsThroughTheLoadWindow() {
+    CountTable saved{};
+    saved[5] = 42;
+    std::ofstream(folder_->path().toStdString() + "/\xFF.txt") << CollectionFileBytes(saved);
+    QPointer<QWidget> load = open("load", "fileopen");
+    const QString name = QChar(QChar::ReplacementCharacter) + QStringLiteral(".txt");
+    QCOMPARE(ChildOf<QListView>(load, "File1")->model()->index(1, 0).data().toString(), name);
+    ClickRow(load, "File1", 1);
+    QCOMPARE(act(load, "open"), kNote + "zeto用ファイルを呼びだしたよ");
+    QCOMPARE(state_.CollectionTable, saved);
+    QCOMPARE(shown("filepath"), pathOf(name));
+  }
+#endif
 
   // While its folder is read, and while its save waits on the disk, a chooser window is shown
   // and takes input, and so does the main window; the save's window shows the wait cursor and
