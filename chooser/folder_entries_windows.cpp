@@ -13,7 +13,8 @@ namespace {
 // Why the folder could not be read. A path that is gone, or that runs through a file (which the
 // system reads as missing or as a bad name, as it pleases), is a missing folder.
 Result FolderFailure(DWORD error) {
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY) {
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY ||
+      error == ERROR_INVALID_NAME) {
     return Failed(kReasonFolderMissing);
   }
   return Failed(ReasonForWindowsError(error));
