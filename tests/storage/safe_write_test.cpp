@@ -4,6 +4,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, which it needs.
+#include <sddl.h>
 
 #include <chrono>
 #include <memory>
@@ -211,6 +213,60 @@ TEST(WriteFileSafely, WritesTheBytesExactlyAndSweepsOnlyTemporariesNoSaveHolds) 
 }
 
 #ifdef _WIN32
+// Points this program's imports of `real` at `hook`, and gives back `real`.
+template <typename Function>
+Function Watch(Function real, Function hook) {
+  auto* const base = reinterpret_cast<char*>(::GetModuleHandleW(nullptr));
+  const auto& imports = reinterpret_cast<IMAGE_NT_HEADERS*>(
+                            base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew)
+                            ->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IAT];
+  auto* const slots = reinterpret_cast<Function*>(base + imports.VirtualAddress);
+  for (auto* slot = slots; slot < slots + imports.Size / sizeof hook; ++slot) {
+    if (*slot != real) continue;
+    DWORD was = 0;
+    ::VirtualProtect(slot, sizeof hook, PAGE_READWRITE, &was);
+    *slot = hook;
+  }
+  return real;
+}
+
+// The flushes and moves this program makes, each with its file's name (a flushed one "(hidden)"
+// when it is); `onMove` runs just before a move, with the name moved.
+std::vector<std::wstring> fileCalls;
+std::function<void(std::wstring_view)> onMove;
+BOOL WINAPI WatchedFlush(HANDLE file);
+BOOL WINAPI WatchedMove(const wchar_t* from, const wchar_t* to, DWORD flags);
+const auto realFlush = Watch(&::FlushFileBuffers, &WatchedFlush);
+const auto realMove = Watch(&::MoveFileExW, &WatchedMove);
+
+BOOL WINAPI WatchedFlush(HANDLE file) {
+  wchar_t path[4 * MAX_PATH] = {};
+  ::GetFinalPathNameByHandleW(file, path, std::size(path), 0);
+  const bool hidden = (::GetFileAttributesW(path) & FILE_ATTRIBUTE_HIDDEN) != 0;
+  fileCalls.push_back(L"flush " + fs::path(path).filename().wstring() +
+                      (hidden ? L" (hidden)" : L""));
+  return realFlush(file);
+}
+
+BOOL WINAPI WatchedMove(const wchar_t* from, const wchar_t* to, DWORD flags) {
+  fileCalls.push_back(L"move " + fs::path(from).filename().wstring());
+  if (onMove) onMove(fs::path(from).filename().native());
+  return realMove(from, to, flags);
+}
+
+// A file's access list in the form Windows writes it down ("D:(A;;FA;;;WD)").
+std::wstring AccessList(const fs::path& file) {
+  char descriptor[4096] = {};  // none, where none could be read
+  DWORD size = 0;
+  wchar_t* text = nullptr;
+  ::GetFileSecurityW(file.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor, &size);
+  ::ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+  const std::wstring list = text != nullptr ? text : L"none";
+  ::LocalFree(text);
+  return list;
+}
+
 TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFileUnlessLetGoSoon) {
   ScratchFolder folder;
   const fs::path target = folder / "cards.csv";
@@ -235,6 +291,13 @@ TEST(WriteFileSafelyOnWindows, ReadOnlyOrHeldTargetKeepsTheOldFileUnlessLetGoSoo
   letGo.join();
   EXPECT_TRUE(result.ok) << result.reason;
   EXPECT_EQ(Contents(target), "1\r\n");
+  // Open for writing in a program that shares reading and writing (an editor): it still loads.
+  Put(target, CollectionFileBytes({}));
+  const HANDLE editor =
+      ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+  EXPECT_EQ(LoadCollectionFile(target).reason, "");
+  ::CloseHandle(editor);
 }
 
 TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitSaveEvenWhereTheTemporarysWouldPassIt) {
@@ -254,9 +317,9 @@ TEST(WriteFileSafelyOnWindows, PathsUpToTheLimitSaveEvenWhereTheTemporarysWouldP
   EXPECT_EQ(Names(deep), std::vector<std::string>{"x"});
 }
 
-// The temporary file is made hidden; the saved file has the old file's attributes, or a new
-// file's ordinary ones.
-TEST(WriteFileSafelyOnWindows, TheFileKeepsItsAttributesAndANewOneIsNotHidden) {
+// The saved file has the old file's attributes and access list, or a new file's ordinary
+// attributes.
+TEST(WriteFileSafelyOnWindows, TheFileKeepsItsAttributesAndAccessListAndANewOneIsNotHidden) {
   ScratchFolder folder;
   const fs::path target = folder / "cards.csv";
   ASSERT_TRUE(WriteFileSafely(target, "2\r\n").ok);
@@ -265,6 +328,73 @@ TEST(WriteFileSafelyOnWindows, TheFileKeepsItsAttributesAndANewOneIsNotHidden) {
   ASSERT_TRUE(WriteFileSafely(target, "1\r\n").ok);
   EXPECT_EQ(Contents(target), "1\r\n");
   EXPECT_NE(::GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  // Everyone may change it. wine keeps of a list what a Unix mode can hold and shows one made
+  // from the mode, which still tells the kept list from a new file's.
+  PSECURITY_DESCRIPTOR shared = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:(A;;FA;;;WD)", SDDL_REVISION_1, &shared, nullptr));
+  ASSERT_TRUE(::SetFileSecurityW(target.c_str(), DACL_SECURITY_INFORMATION, shared));
+  ::LocalFree(shared);
+  const std::wstring before = AccessList(target);
+  ASSERT_TRUE(WriteFileSafely(target, "3\r\n").ok);
+  EXPECT_EQ(AccessList(target), before);
+}
+
+// The temporary is hidden while it is written, so a save killed meanwhile leaves nothing in a
+// file list, and on the disk before it takes the old file's place.
+TEST(WriteFileSafelyOnWindows, TheHiddenTemporaryIsFlushedBeforeItIsMoved) {
+  ScratchFolder folder;
+  Put(folder / "cards.txt", kOld);
+  fileCalls.clear();
+  ASSERT_TRUE(WriteFileSafely(folder / "cards.txt", "1\r\n").ok);
+  ASSERT_FALSE(fileCalls.empty());
+  const std::wstring temp = fileCalls.back().substr(std::wstring_view(L"move ").size());
+  EXPECT_EQ(fileCalls,
+            (std::vector<std::wstring>{L"flush " + temp + L" (hidden)", L"move " + temp}));
+}
+
+// Killed after its write, just before its temporary's move, a few dozen times: the old file stays
+// as it was, and the next save sweeps the temporaries the killed ones left. The child is this test,
+// started again, which waits at the move to be killed.
+TEST(WriteFileSafelyOnWindows, ASaveKilledBeforeItsMoveLeavesTheOldFileWhole) {
+  if (const char* moving = std::getenv("KELVARA_KILLED_SAVE")) {
+    onMove = [moving = reinterpret_cast<HANDLE>(std::strtoull(moving, nullptr, 10))](auto name) {
+      if (!name.starts_with(L".kelvara-")) return;
+      ::SetEvent(moving);
+      ::Sleep(INFINITE);
+    };
+    WriteFileSafely("cards.txt", "1\r\n");
+    return;  // a save that never moved, which the parent sees
+  }
+  ScratchFolder folder;
+  Put(folder / "cards.txt", kOld);
+  SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+  const HANDLE moving = ::CreateEventW(&inherited, FALSE, FALSE, nullptr);
+  ::SetEnvironmentVariableW(L"KELVARA_KILLED_SAVE",
+                            std::to_wstring(reinterpret_cast<std::uintptr_t>(moving)).c_str());
+  // The last filter given is the one taken.
+  std::wstring command = ::GetCommandLineW() + std::wstring(L" --gtest_filter=") +
+                         L"WriteFileSafelyOnWindows.ASaveKilledBeforeItsMoveLeavesTheOldFileWhole";
+  for (int kill = 1; kill <= 24; ++kill) {
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;  // and none: the child's report would only be noise
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                 folder.path().c_str(), &start, &child));
+    const HANDLE ends[] = {moving, child.hProcess};
+    EXPECT_EQ(::WaitForMultipleObjects(2, ends, FALSE, 10000), WAIT_OBJECT_0)
+        << "save " << kill << " did not reach its move";
+    ::TerminateProcess(child.hProcess, 1);
+    ::WaitForSingleObject(child.hProcess, INFINITE);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+    EXPECT_EQ(Contents(folder / "cards.txt"), kOld) << "after killed save " << kill;
+  }
+  ::SetEnvironmentVariableW(L"KELVARA_KILLED_SAVE", nullptr);
+  ::CloseHandle(moving);
+  ASSERT_TRUE(WriteFileSafely(folder / "cards.txt", "1\r\n").ok);
+  EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"cards.txt"});
 }
 #else
 constexpr uid_t kNobody = 65534;
