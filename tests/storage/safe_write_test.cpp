@@ -512,8 +512,9 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
 }
 
 // The write clears set-ID bits; an ordinary user's re-save gives them back where it keeps the
-// owner and the group, and drops those that would now run with the saver's own rights.
-TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheOwnerAndGroupTheyHadFor) {
+// owner and the group, and drops those that would now run with the saver's own rights. A file
+// the user may not write is not replaced.
+TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheirOwnerAndGroupAndNoReadOnly) {
   ScratchFolder folder;
   const bool root = ::geteuid() == 0;
   const uid_t saver = root ? kNobody : ::geteuid();
@@ -534,6 +535,10 @@ TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheOwnerAndGroupT
       EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, "") << name;
       EXPECT_EQ(Mode(folder / name), after) << name;
     }
+    // Its owner made it read-only: the folder would let it be replaced, but it stays.
+    fs::permissions(folder / "own", fs::perms::owner_read);
+    EXPECT_EQ(WriteFileSafely(folder / "own", "2\r\n").reason, ReasonForErrno(EACCES));
+    EXPECT_EQ(Contents(folder / "own"), "1\r\n") << "a read-only file was replaced";
   });
   if (!root) GTEST_SKIP() << "files of other owners and groups need root";
 }
