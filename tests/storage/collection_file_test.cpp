@@ -80,7 +80,7 @@ TEST(ReadCollection, EachFaultNamesItemLineAndContentShortened) {
       {"-32769", first + "-32769」は -32768〜32767 の外だよ"},
       {std::string(5'000'000, 'x'), first + x19 + "x…」は数じゃないよ"},
       {std::string(30, '7'), first + sevens + "…」は -32768〜32767 の外だよ"},
-      {std::string(1000, '7'), first + sevens + "…」は桁が多すぎるよ"},
+      {std::string("-").append(1000, '7'), first + "-" + sevens.substr(1) + "…」は桁が多すぎるよ"},
       {"あいうえおかきくけこさしすせそたちつてとなにぬねの\r\n",
        first + "あいうえおかきくけこさしすせそたちつてと…」は数じゃないよ"},
       {std::string("1\0002\x1B", 4), first + "1?2?」は数じゃないよ"},

@@ -437,12 +437,14 @@ TEST(WriteFileSafely, SavesThroughLinksToTheFileTheyLeadTo) {
   ScratchFolder folder;
   const fs::path elsewhere = "/dev/shm/kelvara-" + std::to_string(::getpid());  // a tmpfs
   fs::create_directory(elsewhere);
+  fs::create_directory(folder / "sub");
   const struct {
     const char* link;
     fs::path leadsTo, file;
   } cases[] = {
-      {"relative", "real.txt", folder / "real.txt"},  // leading nowhere yet: its file is made
-      {"chain", "relative", folder / "real.txt"},     // a link to a link, to a file now there
+      // Into a folder beside the link, leading nowhere yet: its file is made.
+      {"relative", "sub/real.txt", folder / "sub" / "real.txt"},
+      {"chain", "relative", folder / "sub" / "real.txt"},  // a link to a link, to a file now there
       {"elsewhere", elsewhere / "far.txt", elsewhere / "far.txt"},
   };
   for (const auto& c : cases) {
@@ -493,8 +495,11 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
   ASSERT_EQ(::lchown((sticky / "planted").c_str(), 12345, 12345), 0);
   EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, kReasonForeignLink);
   EXPECT_EQ(Contents(target), "0\r\n");
-  ASSERT_EQ(::lchown((sticky / "planted").c_str(), 0, 0), 0);
-  EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, "");
+  for (const uid_t owner : {kNobody, 0u}) {  // the saver's own link, then the folder owner's
+    ASSERT_EQ(::lchown((sticky / "planted").c_str(), owner, owner), 0);
+    testing::RunAsOrdinaryUser(
+        [&] { EXPECT_EQ(WriteFileSafely(sticky / "planted", "1\r\n").reason, "") << owner; });
+  }
   fs::remove(sticky / "planted");
 
   // A sticky folder refuses an ordinary user the rename over another's file.
@@ -507,8 +512,9 @@ TEST(WriteFileSafely, ReplacedFileKeepsOwnerModeAttributesAndAccessAndIsNeverMor
 }
 
 // The write clears set-ID bits; an ordinary user's re-save gives them back where it keeps the
-// owner and the group, and drops those that would now run with the saver's own rights.
-TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheOwnerAndGroupTheyHadFor) {
+// owner and the group, and drops those that would now run with the saver's own rights. A file
+// the user may not write is not replaced.
+TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheirOwnerAndGroupAndNoReadOnly) {
   ScratchFolder folder;
   const bool root = ::geteuid() == 0;
   const uid_t saver = root ? kNobody : ::geteuid();
@@ -529,6 +535,10 @@ TEST(WriteFileSafely, AnOrdinaryUsersSaveKeepsSetIdBitsOnlyWithTheOwnerAndGroupT
       EXPECT_EQ(WriteFileSafely(folder / name, "1\r\n").reason, "") << name;
       EXPECT_EQ(Mode(folder / name), after) << name;
     }
+    // Its owner made it read-only: the folder would let it be replaced, but it stays.
+    fs::permissions(folder / "own", fs::perms::owner_read);
+    EXPECT_EQ(WriteFileSafely(folder / "own", "2\r\n").reason, ReasonForErrno(EACCES));
+    EXPECT_EQ(Contents(folder / "own"), "1\r\n") << "a read-only file was replaced";
   });
   if (!root) GTEST_SKIP() << "files of other owners and groups need root";
 }
