@@ -40,9 +40,9 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   void SetUp() override {
     for (const char* name : {"home", "home/cards", "home/Album", "home/b", "usb", "usb/photos"})
       fs::create_directory(folder / name);
-    for (const char* name :
-         {"home/b.txt", "home/photo_000010.jpeg", "home/A.txt", "home/C.txt", "home/メモ 1.txt",
-          "home/Photo_000009.jpeg", "home/a2.txt", "usb/p", "home/cards/q"})
+    for (const char* name : {"home/b.txt", "home/photo_000010.jpeg", "home/A.txt", "home/C.txt",
+                             "home/メモ 1.txt", "home/Photo_000009.jpeg", "home/a2.txt",
+                             "home/Z.txt", "home/C.txt.bak", "usb/p", "home/cards/q"})
       testing::Put(folder / name, "x");
     open(ChooserKind::filesave);
   }
@@ -125,8 +125,9 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
 // Folders and plain files, sorted regardless of case, also past a common prefix of many bytes;
 // a link is listed as what it leads to, and one leading nowhere or round in a loop not at all.
 TEST_F(ChooserTest, TheListsShowFoldersAndPlainFilesSortedAndLinksAsWhatTheyLeadTo) {
-  Texts plain = {"A.txt",     "a2.txt", "b.txt", "C.txt", "Photo_000009.jpeg", "photo_000010.jpeg",
-                 "メモ 1.txt"};
+  Texts plain = {
+      "A.txt", "a2.txt",    "b.txt", "C.txt", "C.txt.bak", "Photo_000009.jpeg", "photo_000010.jpeg",
+      "Z.txt", "メモ 1.txt"};
 #ifdef _WIN32
   testing::Put(folder / "home" / "hidden.txt", "x");
   ::SetFileAttributesW((folder / "home" / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
