@@ -73,6 +73,8 @@ void CheckControl(QWidget* window, const ControlRow& row) {
   if (row.caption) QCOMPARE(widget->property("text").toString(), caption);
   const QFont font = widget->font();
   if (row.points > 0) QCOMPARE(font.pointSizeF(), row.points);
+  QCOMPARE(font.weight(), QFont::Normal);
+  QCOMPARE(font.style(), QFont::StyleNormal);
   if (row.points > 0 || caption.toUtf8().size() != caption.size()) {  // Japanese text
     // The font drawn is a Japanese one, whatever the system calls it (under wine "IPA Pゴシック"
     // stands in for "ＭＳ Ｐゴシック").
