@@ -87,6 +87,8 @@ void CheckControl(QWidget* window, const ControlRow& row) {
     QCOMPARE(widget->palette().color(widget->foregroundRole()), row.textColor);
   if (const auto* label = qobject_cast<const QLabel*>(widget)) {
     QVERIFY2(label->autoFillBackground(), qPrintable(row.name + " is not opaque"));
+    QCOMPARE(label->palette().color(label->backgroundRole()),
+             label->palette().color(QPalette::Button));
     QCOMPARE(label->frameShape(), QFrame::NoFrame);
     QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(row.name));
