@@ -446,6 +446,7 @@ class WindowsTest : public QObject {
                                     "」を呼びだせなかったよ（値が 0 個しかないよ、72 個いるよ）");
     QVERIFY2(load, "a failed load closed its window");
     QVERIFY(load->isVisible());
+    QCOMPARE(load->cursor().shape(), Qt::ArrowCursor);  // the wait is over
     QCOMPARE(shown("filepath"), pathOf(file));
     ClickRow(load, "Dir1", cards, true);
     QTRY_COMPARE(ChildOf<QListView>(load, "File1")->model()->index(0, 0).data().toString(), name);
