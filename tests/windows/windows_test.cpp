@@ -469,6 +469,7 @@ class WindowsTest : public QObject {
     QPointer<QWidget> load = open("load", "fileopen");
     const QString name = QChar(QChar::ReplacementCharacter) + QStringLiteral(".txt");
     QCOMPARE(ChildOf<QListView>(load, "File1")->model()->index(1, 0).data().toString(), name);
+    ClickRow(load, "File1", 0);  // one file at a time: the next click replaces it
     ClickRow(load, "File1", 1);
     QCOMPARE(act(load, "open"), kNote + "zeto用ファイルを呼びだしたよ");
     QCOMPARE(state_.CollectionTable, saved);
