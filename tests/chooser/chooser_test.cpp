@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bitset>
 #include <iterator>
 #include <sstream>
 #include <tuple>
@@ -350,6 +351,7 @@ TEST_F(ChooserTest, DrivesOnAJapaneseWindowsAreTheLogicalDrivesAndARootTakesASav
   ASSERT_TRUE(::DefineDosDeviceW(0, letter.c_str(), (folder / "gone").c_str()));
   RealFileSystem real;
   const std::vector<Drive> drives = real.drives();
+  EXPECT_EQ(drives.size(), std::bitset<26>(::GetLogicalDrives()).count()) << "a letter left out";
   const auto mapped = std::ranges::find(drives, Utf8FromPath(letter), &Drive::name);
   // The scratch folder's own drive: inside wine's set-up, not the host's root.
   const auto own = std::ranges::find(drives, at("").substr(0, 3), &Drive::root);
