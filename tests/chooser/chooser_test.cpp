@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bitset>
 #include <iterator>
 #include <sstream>
 #include <tuple>
@@ -40,9 +41,9 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
   void SetUp() override {
     for (const char* name : {"home", "home/cards", "home/Album", "home/b", "usb", "usb/photos"})
       fs::create_directory(folder / name);
-    for (const char* name :
-         {"home/b.txt", "home/photo_000010.jpeg", "home/A.txt", "home/C.txt", "home/メモ 1.txt",
-          "home/Photo_000009.jpeg", "home/a2.txt", "usb/p", "home/cards/q"})
+    for (const char* name : {"home/b.txt", "home/photo_000010.jpeg", "home/A.txt", "home/C.txt",
+                             "home/メモ 1.txt", "home/Photo_000009.jpeg", "home/a2.txt",
+                             "home/Z.txt", "home/C.txt.bak", "usb/p", "home/cards/q"})
       testing::Put(folder / name, "x");
     open(ChooserKind::filesave);
   }
@@ -125,8 +126,9 @@ class ChooserTest : public ::testing::Test, public ChooserView, public FileSyste
 // Folders and plain files, sorted regardless of case, also past a common prefix of many bytes;
 // a link is listed as what it leads to, and one leading nowhere or round in a loop not at all.
 TEST_F(ChooserTest, TheListsShowFoldersAndPlainFilesSortedAndLinksAsWhatTheyLeadTo) {
-  Texts plain = {"A.txt",     "a2.txt", "b.txt", "C.txt", "Photo_000009.jpeg", "photo_000010.jpeg",
-                 "メモ 1.txt"};
+  Texts plain = {
+      "A.txt", "a2.txt",    "b.txt", "C.txt", "C.txt.bak", "Photo_000009.jpeg", "photo_000010.jpeg",
+      "Z.txt", "メモ 1.txt"};
 #ifdef _WIN32
   testing::Put(folder / "home" / "hidden.txt", "x");
   ::SetFileAttributesW((folder / "home" / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -349,6 +351,7 @@ TEST_F(ChooserTest, DrivesOnAJapaneseWindowsAreTheLogicalDrivesAndARootTakesASav
   ASSERT_TRUE(::DefineDosDeviceW(0, letter.c_str(), (folder / "gone").c_str()));
   RealFileSystem real;
   const std::vector<Drive> drives = real.drives();
+  EXPECT_EQ(drives.size(), std::bitset<26>(::GetLogicalDrives()).count()) << "a letter left out";
   const auto mapped = std::ranges::find(drives, Utf8FromPath(letter), &Drive::name);
   // The scratch folder's own drive: inside wine's set-up, not the host's root.
   const auto own = std::ranges::find(drives, at("").substr(0, 3), &Drive::root);

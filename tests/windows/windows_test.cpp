@@ -73,6 +73,8 @@ void CheckControl(QWidget* window, const ControlRow& row) {
   if (row.caption) QCOMPARE(widget->property("text").toString(), caption);
   const QFont font = widget->font();
   if (row.points > 0) QCOMPARE(font.pointSizeF(), row.points);
+  QCOMPARE(font.weight(), QFont::Normal);
+  QCOMPARE(font.style(), QFont::StyleNormal);
   if (row.points > 0 || caption.toUtf8().size() != caption.size()) {  // Japanese text
     // The font drawn is a Japanese one, whatever the system calls it (under wine "IPA Pゴシック"
     // stands in for "ＭＳ Ｐゴシック").
@@ -85,6 +87,8 @@ void CheckControl(QWidget* window, const ControlRow& row) {
     QCOMPARE(widget->palette().color(widget->foregroundRole()), row.textColor);
   if (const auto* label = qobject_cast<const QLabel*>(widget)) {
     QVERIFY2(label->autoFillBackground(), qPrintable(row.name + " is not opaque"));
+    QCOMPARE(label->palette().color(label->backgroundRole()),
+             label->palette().color(QPalette::Button));
     QCOMPARE(label->frameShape(), QFrame::NoFrame);
     QCOMPARE(label->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(row.name));
@@ -442,6 +446,7 @@ class WindowsTest : public QObject {
                                     "」を呼びだせなかったよ（値が 0 個しかないよ、72 個いるよ）");
     QVERIFY2(load, "a failed load closed its window");
     QVERIFY(load->isVisible());
+    QCOMPARE(load->cursor().shape(), Qt::ArrowCursor);  // the wait is over
     QCOMPARE(shown("filepath"), pathOf(file));
     ClickRow(load, "Dir1", cards, true);
     QTRY_COMPARE(ChildOf<QListView>(load, "File1")->model()->index(0, 0).data().toString(), name);
@@ -464,6 +469,7 @@ class WindowsTest : public QObject {
     QPointer<QWidget> load = open("load", "fileopen");
     const QString name = QChar(QChar::ReplacementCharacter) + QStringLiteral(".txt");
     QCOMPARE(ChildOf<QListView>(load, "File1")->model()->index(1, 0).data().toString(), name);
+    ClickRow(load, "File1", 0);  // one file at a time: the next click replaces it
     ClickRow(load, "File1", 1);
     QCOMPARE(act(load, "open"), kNote + "zeto用ファイルを呼びだしたよ");
     QCOMPARE(state_.CollectionTable, saved);
