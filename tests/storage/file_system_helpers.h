@@ -103,10 +103,12 @@ struct HeldFile {
 };
 
 #ifndef _WIN32
+// The user an ordinary user's checks run as, when this is root.
+inline constexpr uid_t kNobody = 65534;
+
 // Run `body` in a forked child as "nobody" when this is root, failing the test if it failed
 // there, skipping it where the system refuses to drop root.
 inline void RunAsOrdinaryUser(const std::function<void()>& body) {
-  constexpr uid_t kNobody = 65534;
   constexpr int kRefused = 77;
   std::fflush(nullptr);
   const pid_t child = ::fork();

@@ -397,7 +397,7 @@ TEST(WriteFileSafelyOnWindows, ASaveKilledBeforeItsMoveLeavesTheOldFileWhole) {
   EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"cards.txt"});
 }
 #else
-constexpr uid_t kNobody = 65534;
+using testing::kNobody;
 constexpr char kAccessList[] = "system.posix_acl_access", kCapability[] = "security.capability";
 
 // The value of an extended attribute; empty when there is none.
